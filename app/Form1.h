@@ -1,0 +1,62 @@
+#pragma once
+
+#include <memory>
+
+#include "app/Platform.h"
+#include "toolkit/Controls.h"
+#include "toolkit/Form.h"
+
+namespace app {
+
+// The main window: start-up, the status refresh cycle and the commands.
+// Everything it shows lives in its controls; the window keeps no results
+// of its own, so a reload starts from the layout again.
+class Form1 : public toolkit::Form {
+public:
+    Form1(toolkit::Application& app, Platform& platform);
+    ~Form1() override;
+
+    // The controls of a loaded window (null while it is not loaded).
+    toolkit::TabControl* SSTTab0 = nullptr;
+    toolkit::TextBox* txtStatus2 = nullptr;
+    // Tab "WAN LAN"
+    toolkit::TextBox* WAN = nullptr;
+    toolkit::TextBox* LAN = nullptr;
+    toolkit::TextBox* txtStatus = nullptr;
+    toolkit::PictureBox* Picture1 = nullptr;
+    toolkit::Label* lblWorking = nullptr;
+    toolkit::Label* WAN2 = nullptr;
+    toolkit::Label* LAN2 = nullptr;
+    toolkit::TextBox* txtLocal = nullptr;
+    toolkit::Label* lblLocal = nullptr;
+    toolkit::CheckBox* chkstatus = nullptr;
+    toolkit::CheckBox* chkgreen = nullptr;
+    toolkit::CheckBox* chkyellow = nullptr;
+    toolkit::CheckBox* chkred = nullptr;
+    toolkit::CheckBox* chkAdp = nullptr;
+    toolkit::CheckBox* chkReload = nullptr;
+    toolkit::ProgressBar* ProgressBar1 = nullptr;
+    toolkit::Timer* Timer1 = nullptr;
+    // Tab "Legend"
+    toolkit::Label* lblYourOnline[2] = {nullptr, nullptr};
+    toolkit::Label* lblYourOffline[2] = {nullptr, nullptr};
+    toolkit::Image* Image1 = nullptr;
+    // Tab "About / Help"
+    toolkit::CommandButton* Qor = nullptr;
+    toolkit::PictureBox* Picture4 = nullptr;
+    toolkit::TextBox* txtText1 = nullptr;
+
+protected:
+    toolkit::FormStyle style() const override;
+    void createControls(QWidget& window) override;
+    void releaseControls() override;
+
+    void Form_Load() override;
+    void Timer1_Timer();
+
+private:
+    Platform& platform_;
+    probes::TransferService& Inet1;
+};
+
+}  // namespace app

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <string>
+
+namespace probes {
+
+// The transfer control's one request: a synchronous HTTP GET of a URL whose
+// body comes back as text. Raises a toolkit::Error when no reply arrives.
+class TransferService {
+public:
+    virtual ~TransferService() = default;
+    virtual std::string OpenURL(const std::string& url) = 0;
+};
+
+// Error numbers of the transfer layer.
+namespace transfer_errors {
+inline constexpr int RequestFailed = 35750;
+inline constexpr int ConnectFailed = 35754;
+inline constexpr int ReplyTooLarge = 35760;
+inline constexpr int RequestTimedOut = 35761;
+}  // namespace transfer_errors
+
+// OpenURL over libcurl. Remote port 80 unless the URL names another, the
+// proxy from the environment as curl reads it, nothing cached; the status
+// code is not inspected, the body is the reply.
+class CurlTransfer : public TransferService {
+public:
+    struct Options {
+        std::chrono::milliseconds requestTimeout{std::chrono::seconds(60)};
+        // An address service answers a few bytes; a reply past this is not one.
+        std::size_t maxBodyBytes = 1024 * 1024;
+    };
+
+    CurlTransfer();
+    explicit CurlTransfer(Options options);
+    std::string OpenURL(const std::string& url) override;
+    const Options& options() const noexcept { return options_; }
+
+private:
+    Options options_;
+};
+
+}  // namespace probes

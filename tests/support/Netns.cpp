@@ -1,0 +1,96 @@
+#include "tests/support/Netns.h"
+
+#include <fcntl.h>
+#include <sched.h>
+#include <unistd.h>
+
+#include <array>
+#include <atomic>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <stdexcept>
+
+namespace testing_support {
+
+namespace {
+std::atomic<int> counter{0};
+}
+
+int shell(const std::string& commandLine) {
+    const int status = std::system(commandLine.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string capture(const std::string& commandLine) {
+    std::string out;
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(commandLine.c_str(), "r"), pclose);
+    if (!pipe) return out;
+    std::array<char, 4096> buffer{};
+    std::size_t n = 0;
+    while ((n = fread(buffer.data(), 1, buffer.size(), pipe.get())) > 0) out.append(buffer.data(), n);
+    return out;
+}
+
+std::string netnsUnavailableReason() {
+    if (geteuid() != 0) return "network namespaces need root";
+    const std::string probe = "lf-probe-" + std::to_string(getpid());
+    if (shell("ip netns add " + probe + " >/dev/null 2>&1") != 0)
+        return "'ip netns add' fails here (no iproute2 or no CAP_SYS_ADMIN)";
+    shell("ip netns del " + probe + " >/dev/null 2>&1");
+    return {};
+}
+
+bool enterNetns(const std::string& name) {
+    const std::string path = "/run/netns/" + name;
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool ok = setns(fd, CLONE_NEWNET) == 0;
+    close(fd);
+    return ok;
+}
+
+Netns::Netns(const std::string& tag)
+    : name_("lf-" + tag + "-" + std::to_string(getpid()) + "-" + std::to_string(counter++)) {
+    shell("ip netns del " + name_ + " >/dev/null 2>&1");
+    if (shell("ip netns add " + name_) != 0) throw std::runtime_error("cannot create namespace " + name_);
+    ip("link set lo up");
+}
+
+Netns::~Netns() {
+    shell("ip netns pids " + name_ + " 2>/dev/null | xargs -r kill -9 2>/dev/null");
+    shell("ip netns del " + name_ + " >/dev/null 2>&1");
+    std::error_code ignored;
+    std::filesystem::remove_all("/etc/netns/" + name_, ignored);
+}
+
+void Netns::ip(const std::string& args) const {
+    const std::string command = "ip -n " + name_ + " " + args;
+    if (shell(command) != 0) throw std::runtime_error("failed: " + command);
+}
+
+void Netns::setHosts(const std::map<std::string, std::string>& nameToAddress) const {
+    const std::filesystem::path dir = "/etc/netns/" + name_;
+    std::filesystem::create_directories(dir);
+    std::ofstream hosts(dir / "hosts");
+    hosts << "127.0.0.1 localhost\n";
+    for (const auto& [host, address] : nameToAddress) hosts << address << ' ' << host << '\n';
+}
+
+std::pair<std::string, std::string> Netns::link(const Netns& a, const std::string& addressA, const Netns& b,
+                                                const std::string& addressB) {
+    const int n = counter++;
+    const std::string endA = "lfa" + std::to_string(getpid() % 10000) + "x" + std::to_string(n);
+    const std::string endB = "lfb" + std::to_string(getpid() % 10000) + "x" + std::to_string(n);
+    if (shell("ip link add " + endA + " netns " + a.name() + " type veth peer name " + endB + " netns " +
+              b.name()) != 0)
+        throw std::runtime_error("cannot create veth pair");
+    a.ip("addr add " + addressA + " dev " + endA);
+    b.ip("addr add " + addressB + " dev " + endB);
+    a.ip("link set " + endA + " up");
+    b.ip("link set " + endB + " up");
+    return {endA, endB};
+}
+
+}  // namespace testing_support

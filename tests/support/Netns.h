@@ -1,0 +1,48 @@
+#pragma once
+
+// Network namespaces that a test makes for itself: hosts of its own, joined
+// by veth pairs, with their own /etc/hosts through /etc/netns/NAME/hosts.
+// Everything made is removed again when the object goes.
+#include <map>
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+// Why namespaces cannot be made here, or empty when they can.
+std::string netnsUnavailableReason();
+
+// Moves the calling thread into the named namespace (only this thread).
+bool enterNetns(const std::string& name);
+
+// Runs a shell command line; answers its exit status.
+int shell(const std::string& commandLine);
+// Runs a command and answers what it printed on standard output.
+std::string capture(const std::string& commandLine);
+
+class Netns {
+public:
+    // A fresh namespace named lf-<tag>-<pid>, with its loopback up.
+    explicit Netns(const std::string& tag);
+    ~Netns();
+    Netns(const Netns&) = delete;
+    Netns& operator=(const Netns&) = delete;
+
+    const std::string& name() const { return name_; }
+    // Runs `ip -n NAME <args>`; throws std::runtime_error when it fails.
+    void ip(const std::string& args) const;
+    // Prefix that runs a command inside: "ip netns exec NAME ".
+    std::string exec() const { return "ip netns exec " + name_ + " "; }
+    // Writes /etc/netns/NAME/hosts, seen by programs started with exec().
+    void setHosts(const std::map<std::string, std::string>& nameToAddress) const;
+
+    // Joins two namespaces with a veth pair, giving each end an address
+    // (CIDR form) and bringing both up. Answers the interface names.
+    static std::pair<std::string, std::string> link(const Netns& a, const std::string& addressA,
+                                                    const Netns& b, const std::string& addressB);
+
+private:
+    std::string name_;
+};
+
+}  // namespace testing_support

@@ -1,0 +1,158 @@
+#include "toolkit/Form.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTimer>
+
+#include "toolkit/Application.h"
+#include "toolkit/Controls.h"
+#include "toolkit/Twips.h"
+
+namespace toolkit {
+
+FormWindow::FormWindow(Form& form) : QWidget(nullptr), form_(form) {}
+
+void FormWindow::closeEvent(QCloseEvent* event) {
+    // The form decides: unloading hides and disposes of this window.
+    event->ignore();
+    form_.closedByUser();
+}
+
+void FormWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    form_.resized();
+}
+
+void FormWindow::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange) form_.resized();
+}
+
+Form::Form(Application& app) : app_(app) {}
+
+Form::~Form() {
+    if (window_) {
+        app_.formUnloaded(*this);
+        delete window_.data();
+    }
+}
+
+void Form::Load() {
+    if (window_ || loading_) return;
+    loading_ = true;
+    const FormStyle look = style();
+    auto* window = new FormWindow(*this);  // owned by this form until unloaded
+    window->setAttribute(Qt::WA_DeleteOnClose, false);
+    window->setWindowTitle(look.caption);
+    if (!look.icon.isNull()) window->setWindowIcon(look.icon);
+    // Fixed single border, no minimise or maximise button.
+    window->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                           Qt::MSWindowsFixedSizeDialogHint);
+    window->setFixedSize(toPixels(static_cast<float>(look.clientTwips.width())),
+                         toPixels(static_cast<float>(look.clientTwips.height())));
+    window_ = window;
+    setLeft_.reset();
+    setTop_.reset();
+    app_.formLoaded(*this);
+    try {
+        createControls(*window);
+        Form_Load();
+    } catch (...) {
+        loading_ = false;
+        Unload();
+        throw;
+    }
+    loading_ = false;
+}
+
+void Form::Show() {
+    const bool firstShow = !window_ || !window_->isVisible();
+    const bool wasLoaded = window_ != nullptr;
+    Load();
+    if (!window_) return;
+    if (!wasLoaded && firstShow) placeOnScreen();
+    window_->show();
+    window_->raise();
+    window_->activateWindow();
+}
+
+void Form::placeOnScreen() {
+    if (style().position != StartUpPosition::CenterScreen || setLeft_ || setTop_) return;
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) return;
+    // The frame is not known before the first show; centring the client area
+    // is within a few pixels of centring the whole window.
+    const QRect area = screen->availableGeometry();
+    const QSize size = window_->size();
+    window_->move(area.x() + (area.width() - size.width()) / 2,
+                  area.y() + (area.height() - size.height()) / 2);
+}
+
+void Form::Unload() {
+    if (!window_) return;
+    QPointer<FormWindow> window = window_;
+    window_ = nullptr;
+    app_.formUnloaded(*this);
+    releaseControls();
+    // Nothing of the old window may reach a handler again: its timers stop
+    // and its controls fall silent. Deletion waits for the event loop, since
+    // the control whose click unloaded us may still be on the stack.
+    for (Timer* timer : window->findChildren<Timer*>()) timer->setEnabled(false);
+    for (QObject* child : window->findChildren<QObject*>()) child->blockSignals(true);
+    window->blockSignals(true);
+    window->hide();
+    window->deleteLater();
+}
+
+void Form::hideWindow() {
+    if (window_) window_->hide();
+}
+
+void Form::closedByUser() {
+    app_.dispatch([this] { Unload(); });
+}
+
+void Form::resized() {
+    if (!window_ || loading_) return;
+    app_.dispatch([this] { Form_Resize(); });
+}
+
+float Form::Left() const {
+    if (!window_) return 0.0f;
+    const int x = window_->frameGeometry().x();
+    if (setLeft_ && toPixels(*setLeft_) == x) return *setLeft_;
+    return toTwips(x);
+}
+
+float Form::Top() const {
+    if (!window_) return 0.0f;
+    const int y = window_->frameGeometry().y();
+    if (setTop_ && toPixels(*setTop_) == y) return *setTop_;
+    return toTwips(y);
+}
+
+void Form::setLeft(float twips) {
+    if (!window_) return;
+    window_->move(toPixels(twips), window_->frameGeometry().y());
+    setLeft_ = twips;
+}
+
+void Form::setTop(float twips) {
+    if (!window_) return;
+    window_->move(window_->frameGeometry().x(), toPixels(twips));
+    setTop_ = twips;
+}
+
+float Form::ScaleWidth() const { return window_ ? toTwips(window_->width()) : 0.0f; }
+float Form::ScaleHeight() const { return window_ ? toTwips(window_->height()) : 0.0f; }
+
+int Form::WindowState() const {
+    if (!window_) return 0;
+    if (window_->isMinimized()) return 1;
+    if (window_->isMaximized()) return 2;
+    return 0;
+}
+
+}  // namespace toolkit

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs every Debian package needed to build, run and test Lumenfold.
+# Idempotent: packages already present are left alone, and apt is only
+# consulted when something is missing.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config
+  qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev
+  qt6-qpa-plugins
+  libcurl4-openssl-dev
+  libcpp-httplib-dev libgtest-dev libgmock-dev
+  fonts-dseg fonts-dejavu-core
+  xvfb xauth x11-utils xdotool imagemagick
+  iproute2 procps
+  desktop-file-utils appstream dpkg-dev fakeroot file
+  libgif-dev libjpeg-dev
+  hyperfine
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  SUDO=""
+  [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

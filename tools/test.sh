@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Sets up the machine, builds Lumenfold and runs every test.
+#   tools/test.sh             the normal build
+#   tools/test.sh sanitize    the same suite built with ASan and UBSan
+set -euo pipefail
+cd "$(dirname "$0")/.."
+preset="${1:-default}"
+tools/setup.sh
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset"
+export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}"
+export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$PWD/tools/lsan.supp:print_suppressions=0}"
+export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
+ctest --preset "$preset" -j2
