@@ -47,6 +47,8 @@ public:
             if (port > 0) server_.listen_after_bind();
         });
         port_ = boundPort.get();
+        // A stop() that came before listening began would be lost.
+        while (port_ > 0 && !server_.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
         watchdog_ = std::thread([this] {
             std::unique_lock lock(mutex_);
             cv_.wait_for(lock, options_.lifetime, [this] { return stopping_; });

@@ -51,6 +51,14 @@ bool enterNetns(const std::string& name) {
     return ok;
 }
 
+bool isInnerNetnsRun() { return std::getenv("LUMENFOLD_INNER_NETNS") != nullptr; }
+
+int runSelfInside(const Netns& ns, const std::string& gtestFilter) {
+    const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+    return shell("LUMENFOLD_INNER_NETNS=" + ns.name() + " " + ns.exec() + "'" + self + "' --gtest_filter='" +
+                 gtestFilter + "'");
+}
+
 Netns::Netns(const std::string& tag)
     : name_("lf-" + tag + "-" + std::to_string(getpid()) + "-" + std::to_string(counter++)) {
     shell("ip netns del " + name_ + " >/dev/null 2>&1");

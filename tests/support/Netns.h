@@ -20,6 +20,12 @@ int shell(const std::string& commandLine);
 // Runs a command and answers what it printed on standard output.
 std::string capture(const std::string& commandLine);
 
+// A test that needs the product's fixed host names resolved by its own hosts
+// file re-runs this test binary inside the namespace (through `ip netns
+// exec`) with a filter naming the inner test; the inner test runs only there.
+bool isInnerNetnsRun();
+int runSelfInside(const class Netns& ns, const std::string& gtestFilter);
+
 class Netns {
 public:
     // A fresh namespace named lf-<tag>-<pid>, with its loopback up.
