@@ -15,7 +15,7 @@ packages=(
   iproute2 procps
   desktop-file-utils appstream dpkg-dev fakeroot file
   libgif-dev libjpeg-dev
-  hyperfine
+  hyperfine libxcb1-dev libfontconfig-dev
 )
 
 missing=()

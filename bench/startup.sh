@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Start-up benchmark: exec to main window mapped, with the address service
+# answering at once on loopback inside a network namespace of its own,
+# against a bare Qt Widgets window timed in the same run. Needs root.
+#   bench/startup.sh [RUNS]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+runs="${1:-20}"
+build="${BUILD_DIR:-build}"
+cmake --build "$build" --target lumenfold bare_window map_timer address_server >/dev/null
+
+ns="lf-bench-$$"
+display=":$((90 + $$ % 9))"
+cleanup() {
+  ip netns pids "$ns" 2>/dev/null | xargs -r kill 2>/dev/null || true
+  ip netns del "$ns" 2>/dev/null || true
+  rm -rf "/etc/netns/$ns"
+}
+trap cleanup EXIT
+ip netns add "$ns"
+ip -n "$ns" link set lo up
+mkdir -p "/etc/netns/$ns"
+printf '127.0.0.1 localhost\n127.0.0.1 api.ipify.org\n' > "/etc/netns/$ns/hosts"
+
+in_ns() { ip netns exec "$ns" "$@"; }
+in_ns "$build/bench/address_server" 127.0.0.1 80 600 &
+in_ns Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+sleep 1
+
+export DISPLAY="$display" QT_QPA_PLATFORM=xcb
+in_ns "$build/bench/map_timer" "$runs" \
+  "'$build/bench/bare_window'" \
+  "'$build/app/Lumenfold 1.5'"
