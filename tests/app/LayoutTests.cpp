@@ -60,17 +60,17 @@ QWidget* containerOf(const app::Form1& form, Container c) {
     return nullptr;
 }
 
-struct FontSpec {
+struct FontWanted {
     const char* family;
     qreal points;
     bool bold;
     bool italic;
 };
-constexpr FontSpec kWindowFont{"Tahoma", 8.25, false, false};
-constexpr FontSpec kButtonFont{"Tahoma", 8.25, true, false};
-constexpr FontSpec kReadout{"Let's go Digital", 14.25, true, true};
-constexpr FontSpec kBanner{"Let's go Digital", 21.75, true, true};
-constexpr FontSpec kLegend{"Let's go Digital", 12, true, true};
+constexpr FontWanted kWindowFont{"Tahoma", 8.25, false, false};
+constexpr FontWanted kButtonFont{"Tahoma", 8.25, true, false};
+constexpr FontWanted kReadout{"Let's go Digital", 14.25, true, true};
+constexpr FontWanted kBanner{"Let's go Digital", 21.75, true, true};
+constexpr FontWanted kLegend{"Let's go Digital", 12, true, true};
 
 enum class Sizing { Fixed, ToCaption, ToCaptionCentred };
 
@@ -80,7 +80,7 @@ struct Row {
     Container container;
     float left, top, width, height;
     Sizing sizing;
-    std::optional<FontSpec> font;
+    std::optional<FontWanted> font;
     std::function<QColor()> fore;  // null: not checked
     std::function<QColor()> back;
     bool enabled;

@@ -189,7 +189,7 @@ void writeGif(const std::filesystem::path& file, const IndexedImage& image, int 
     check(EGifPutExtensionTrailer(gif), "looping block");
 
     GraphicsControlBlock control{};
-    control.DisposalMode = DISPOSAL_UNSPECIFIED;
+    control.DisposalMode = 0;  // no disposal: there is one frame
     control.UserInputFlag = false;
     control.DelayTime = delay;
     control.TransparentColor = transparentIndex;
