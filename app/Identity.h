@@ -8,4 +8,9 @@ inline constexpr const char* kTitle = "{Qor} Lumenfold 1.5";
 inline constexpr const char* kMainCaption = "{Qor} Lumenfold v1.5";
 inline constexpr const char* kExecutableName = "Lumenfold 1.5";
 
+// The product's home page, opened by the home-page button; the About text
+// names it and the contact address on the same host.
+inline constexpr const char* kHomePageUrl = "http://www.lumenfold.net";
+inline constexpr const char* kContactAddress = "support@lumenfold.net";
+
 }  // namespace app

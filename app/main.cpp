@@ -3,6 +3,7 @@
 
 #include <thread>
 
+#include "app/Fonts.h"
 #include "app/Form1.h"
 #include "app/Identity.h"
 #include "app/LinuxPlatform.h"
@@ -21,6 +22,7 @@ int main(int argc, char* argv[]) {
     // The runtime decides when the application ends: when its last loaded
     // window goes, checked after the running handler.
     QApplication::setQuitOnLastWindowClosed(false);
+    app::installFontSubstitutes();
 
     toolkit::MessageBoxPresenter presenter(QString::fromLatin1(app::kTitle));
     toolkit::Application application(presenter);

@@ -1,5 +1,7 @@
 #include "toolkit/Controls.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -38,6 +40,24 @@ int shownPosition(const QString& held, int heldPos) {
 }
 }  // namespace
 
+void orderFocusByTabIndex(QWidget& window) {
+    std::vector<std::pair<int, QWidget*>> indexed;
+    for (QWidget* child : window.findChildren<QWidget*>()) {
+        const QVariant index = child->property(kTabIndexProperty);
+        if (index.isValid()) indexed.emplace_back(index.toInt(), child);
+    }
+    std::stable_sort(indexed.begin(), indexed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    QWidget* previous = nullptr;
+    for (const auto& [index, control] : indexed) {
+        // A composite control (a text box) takes focus in its editor.
+        QWidget* target = control;
+        while (target->focusProxy()) target = target->focusProxy();
+        if (target->focusPolicy() == Qt::NoFocus) continue;
+        if (previous) QWidget::setTabOrder(previous, target);
+        previous = target;
+    }
+}
+
 // ---------------------------------------------------------------- Label
 
 Label::Label(QWidget* parent) : Control<QLabel>(parent) {
@@ -65,7 +85,9 @@ void Label::setForeColor(const QColor& color) {
 void Label::fitToCaption() {
     if (!autoSize_) return;
     const QFontMetrics metrics(font());
-    const QSize size = metrics.size(Qt::TextSingleLine, text());
+    QSize size = metrics.size(Qt::TextSingleLine, text());
+    // An italic caption leans past its advance; keep its last stroke.
+    size.setWidth(std::max(size.width(), metrics.boundingRect(text()).right() + 1));
     // Keep the centre where it was when the caption is centred.
     if (alignment() & Qt::AlignHCenter) {
         const int centre = x() + width() / 2;
@@ -162,6 +184,11 @@ void TextBox::setColors(const QColor& text, const QColor& background) {
     editor()->setAutoFillBackground(true);
 }
 
+void TextBox::setAccessibleLabel(const QString& name) {
+    setAccessibleName(name);
+    editor()->setAccessibleName(name);
+}
+
 void TextBox::setLocked(bool locked) {
     if (plain_) plain_->setReadOnly(locked);
     if (line_) line_->setReadOnly(locked);
@@ -217,9 +244,59 @@ void TextBox::takeEditorText() {
 
 // ---------------------------------------------------------------- CheckBox
 
+// What assistive technology learns of a check box: its role, its checked
+// state, its name and, for a lamp named by its colour, its caption.
+class CheckBoxAccessible : public QAccessibleWidget {
+public:
+    explicit CheckBoxAccessible(CheckBox* box) : QAccessibleWidget(box, QAccessible::CheckBox) {}
+
+    QAccessible::State state() const override {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.checkable = true;
+        state.checked = box()->Value() == 1;
+        return state;
+    }
+
+    QString text(QAccessible::Text kind) const override {
+        const QString name = box()->accessibleName();
+        const QString caption = box()->Caption();
+        if (kind == QAccessible::Name) return name.isEmpty() ? caption : name;
+        if (kind == QAccessible::Description && !name.isEmpty() && name != caption && !caption.isEmpty())
+            return caption;
+        return QAccessibleWidget::text(kind);
+    }
+
+    QStringList actionNames() const override {
+        QStringList names = QAccessibleWidget::actionNames();
+        if (box()->isEnabled()) names.prepend(toggleAction());
+        return names;
+    }
+
+    void doAction(const QString& action) override {
+        if (action == toggleAction() || action == pressAction()) {
+            if (box()->isEnabled()) box()->toggleByUser();
+            return;
+        }
+        QAccessibleWidget::doAction(action);
+    }
+
+private:
+    CheckBox* box() const { return static_cast<CheckBox*>(widget()); }
+};
+
+namespace {
+QAccessibleInterface* checkBoxAccessibleFactory(const QString& className, QObject* object) {
+    if (className == QLatin1String(CheckBox::staticMetaObject.className()) && object && object->isWidgetType())
+        return new CheckBoxAccessible(static_cast<CheckBox*>(object));
+    return nullptr;
+}
+}  // namespace
+
 CheckBox::CheckBox(QWidget* parent)
     : Control<QWidget>(parent), face_(palette().color(QPalette::Button)),
       fore_(palette().color(QPalette::ButtonText)) {
+    static const bool factoryInstalled = (QAccessible::installFactory(checkBoxAccessibleFactory), true);
+    (void)factoryInstalled;
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
@@ -228,12 +305,19 @@ void CheckBox::setValue(int value) {
     if (value == value_) return;
     value_ = value;
     update();
+    QAccessible::State changed;
+    changed.checked = true;
+    QAccessibleStateChangeEvent event(this, changed);
+    QAccessible::updateAccessibility(&event);
     emit Click();
 }
 
 void CheckBox::setCaption(const QString& caption) {
+    if (caption == caption_) return;
     caption_ = caption;
     update();
+    QAccessibleEvent event(this, accessibleName().isEmpty() ? QAccessible::NameChanged : QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&event);
 }
 
 void CheckBox::setBackColor(const QColor& face) {
@@ -255,12 +339,23 @@ void CheckBox::toggleByUser() { setValue(value_ == 1 ? 0 : 1); }
 void CheckBox::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
     mouseDown_ = true;
+    mouseInside_ = true;
     update();
+}
+
+void CheckBox::mouseMoveEvent(QMouseEvent* event) {
+    if (!mouseDown_) return QWidget::mouseMoveEvent(event);
+    const bool inside = rect().contains(event->position().toPoint());
+    if (inside != mouseInside_) {
+        mouseInside_ = inside;
+        update();
+    }
 }
 
 void CheckBox::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton || !mouseDown_) return QWidget::mouseReleaseEvent(event);
     mouseDown_ = false;
+    mouseInside_ = false;
     update();
     if (rect().contains(event->position().toPoint())) toggleByUser();
 }
@@ -278,30 +373,43 @@ void CheckBox::changeEvent(QEvent* event) {
     if (event->type() == QEvent::EnabledChange || event->type() == QEvent::FontChange) update();
 }
 
+// A push button: a face with a two-line bevel, light above and left, dark
+// below and right; pressed, the bevel turns inward and the caption moves
+// down and right by one pixel. Being disabled changes nothing of the look.
 void CheckBox::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    const bool sunken = value_ == 1 || mouseDown_;
+    const bool sunken = value_ == 1 || (mouseDown_ && mouseInside_);
     const QRect r = rect();
-    // A disabled lamp keeps its face colour: only its caption greys out.
     p.fillRect(r, face_);
-    const QColor light = face_.lighter(170);
-    const QColor dark = face_.darker(250);
-    const QColor outer = sunken ? dark : light;
-    const QColor inner = sunken ? light : dark;
-    p.setPen(outer);
-    p.drawLine(r.topLeft(), r.topRight());
-    p.drawLine(r.topLeft(), r.bottomLeft());
-    p.setPen(inner);
-    p.drawLine(r.bottomLeft(), r.bottomRight());
-    p.drawLine(r.topRight(), r.bottomRight());
-    p.setPen(isEnabled() ? fore_ : fore_.darker(130));
+
+    const QPalette& pal = palette();
+    const QColor highlight = pal.color(QPalette::Light);
+    const QColor midlight = pal.color(QPalette::Midlight);
+    const QColor shadow = pal.color(QPalette::Dark);
+    const QColor darkShadow = QColor(0, 0, 0);
+    const auto bevel = [&](const QRect& box, const QColor& topLeft, const QColor& bottomRight) {
+        p.setPen(topLeft);
+        p.drawLine(box.bottomLeft(), box.topLeft());
+        p.drawLine(box.topLeft(), box.topRight());
+        p.setPen(bottomRight);
+        p.drawLine(box.topRight(), box.bottomRight());
+        p.drawLine(box.bottomRight(), box.bottomLeft());
+    };
+    if (sunken) {
+        bevel(r, darkShadow, highlight);
+        bevel(r.adjusted(1, 1, -1, -1), shadow, midlight);
+    } else {
+        bevel(r, highlight, darkShadow);
+        bevel(r.adjusted(1, 1, -1, -1), midlight, shadow);
+    }
+
+    p.setPen(fore_);
     p.setFont(font());
-    const QRect textRect = sunken ? r.translated(1, 1) : r;
+    const QRect textRect = r.adjusted(2, 2, -2, -2).translated(sunken ? 1 : 0, sunken ? 1 : 0);
     p.drawText(textRect, Qt::AlignCenter | Qt::TextSingleLine, caption_);
-    if (hasFocus()) {
-        QPen pen(fore_, 1, Qt::DotLine);
-        p.setPen(pen);
-        p.drawRect(r.adjusted(3, 3, -4, -4));
+    if (hasFocus() && !caption_.isEmpty()) {
+        p.setPen(QPen(fore_, 1, Qt::DotLine));
+        p.drawRect(r.adjusted(3, 3, -4, -4).translated(sunken ? 1 : 0, sunken ? 1 : 0));
     }
 }
 
@@ -405,7 +513,9 @@ void Image::paintEvent(QPaintEvent*) {
 
 // ---------------------------------------------------------------- TabControl
 
-TabControl::TabControl(QWidget* parent) : Control<QWidget>(parent), tabFont_(font()) {
+TabControl::TabControl(QWidget* parent)
+    : Control<QWidget>(parent), tabFont_(font()), face_(palette().color(QPalette::Button)),
+      captionColor_(palette().color(QPalette::ButtonText)) {
     setFocusPolicy(Qt::TabFocus);
 }
 
@@ -413,9 +523,11 @@ QWidget* TabControl::addTab(const QString& caption) {
     auto* page = new QWidget(this);
     page->setGeometry(rect());
     page->setVisible(pages_.empty());
+    page->setAccessibleName(caption);
     pages_.push_back(page);
     captions_.push_back(caption);
     if (current_ < 0) current_ = 0;
+    describeSelection();
     update();
     return page;
 }
@@ -428,8 +540,17 @@ void TabControl::setTab(int index) {
     pages_[static_cast<std::size_t>(index)]->setVisible(true);
     pages_[static_cast<std::size_t>(previous)]->setVisible(false);
     current_ = index;
+    describeSelection();
     update();
     emit Click(previous);
+}
+
+// Assistive technology reads the selected tab as the control's value.
+void TabControl::describeSelection() {
+    if (current_ < 0) return;
+    setAccessibleDescription(captions_[static_cast<std::size_t>(current_)]);
+    QAccessibleEvent event(this, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&event);
 }
 
 void TabControl::setTabHeight(float twips) {
@@ -439,6 +560,12 @@ void TabControl::setTabHeight(float twips) {
 
 void TabControl::setTabFont(const QFont& font) {
     tabFont_ = font;
+    update();
+}
+
+void TabControl::setTabColors(const QColor& face, const QColor& caption) {
+    face_ = face;
+    captionColor_ = caption;
     update();
 }
 
@@ -464,23 +591,76 @@ void TabControl::mousePressEvent(QMouseEvent* event) {
     QWidget::mousePressEvent(event);
 }
 
+void TabControl::keyPressEvent(QKeyEvent* event) {
+    if (Tabs() > 0 && (event->key() == Qt::Key_Left || event->key() == Qt::Key_Right)) {
+        const int step = event->key() == Qt::Key_Left ? -1 : 1;
+        setTab((current_ + step + Tabs()) % Tabs());
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void TabControl::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void TabControl::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    update();
+}
+
+// Raised tabs over a raised body. The selected tab, in the face colour,
+// stands two pixels higher than the others and opens into the body; the
+// others, a shade darker, sit behind it.
 void TabControl::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    const QColor face = palette().color(QPalette::Button);
-    p.fillRect(rect(), face);
+    const QColor highlight(255, 255, 255);
+    const QColor outline = face_.lightness() > 60 ? face_.darker(175) : QColor(128, 128, 128);
+    const QColor behind = face_.darker(110);
+    p.fillRect(rect(), face_);
+
+    // The body's edge below the tab row.
+    p.setPen(outline);
+    p.drawLine(0, tabHeight_, width() - 1, tabHeight_);
+    p.setPen(highlight);
+    p.drawLine(0, tabHeight_ + 1, width() - 1, tabHeight_ + 1);
+
     p.setFont(tabFont_);
-    for (int i = 0; i < Tabs(); ++i) {
+    const auto drawTab = [&](int i) {
+        const bool selected = i == current_;
         QRect r = tabRect(i);
-        if (i != current_) r.adjust(0, 2, 0, 0);
-        p.fillRect(r, face);
-        p.setPen(palette().color(QPalette::Light));
-        p.drawLine(r.bottomLeft(), r.topLeft());
-        p.drawLine(r.topLeft(), r.topRight());
-        p.setPen(palette().color(QPalette::Dark));
-        p.drawLine(r.topRight(), r.bottomRight());
-        p.setPen(Qt::black);
-        p.drawText(r, Qt::AlignCenter | Qt::TextSingleLine, captions_[static_cast<std::size_t>(i)]);
-    }
+        if (selected)
+            r.adjust(0, 0, 0, 1);  // reaches over the body's edge below it
+        else
+            r.adjust(1, 2, -1, -1);
+        // Face with the top corners cut by one pixel.
+        p.fillRect(r.adjusted(1, 1, -1, 0), selected ? face_ : behind);
+        p.fillRect(QRect(r.left() + 2, r.top(), r.width() - 4, 1), selected ? face_ : behind);
+        p.setPen(outline);
+        p.drawLine(r.left(), r.bottom(), r.left(), r.top() + 2);
+        p.drawPoint(r.left() + 1, r.top() + 1);
+        p.drawLine(r.left() + 2, r.top(), r.right() - 2, r.top());
+        p.drawPoint(r.right() - 1, r.top() + 1);
+        p.drawLine(r.right(), r.top() + 2, r.right(), r.bottom());
+        p.setPen(highlight);
+        p.drawLine(r.left() + 1, r.bottom(), r.left() + 1, r.top() + 2);
+        p.drawLine(r.left() + 2, r.top() + 1, r.right() - 2, r.top() + 1);
+
+        p.setPen(captionColor_);
+        const QRect textRect = r.adjusted(3, selected ? 1 : 0, -3, 0);
+        const QString& caption = captions_[static_cast<std::size_t>(i)];
+        p.drawText(textRect, Qt::AlignCenter | Qt::TextSingleLine, caption);
+        if (selected && hasFocus()) {
+            QRect focus = p.fontMetrics().boundingRect(textRect, Qt::AlignCenter | Qt::TextSingleLine, caption);
+            focus = focus.adjusted(-2, 0, 2, 0).intersected(r.adjusted(3, 2, -3, -2));
+            p.setPen(QPen(captionColor_, 1, Qt::DotLine));
+            p.drawRect(focus.adjusted(0, 0, -1, -1));
+        }
+    };
+    for (int i = 0; i < Tabs(); ++i)
+        if (i != current_) drawTab(i);
+    if (current_ >= 0) drawTab(current_);
 }
 
 // ---------------------------------------------------------------- Timer

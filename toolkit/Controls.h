@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QString>
 #include <QTimer>
+#include <QVariant>
 #include <QWidget>
 
 #include "toolkit/Messages.h"
@@ -17,6 +18,8 @@ class QLineEdit;
 class QPlainTextEdit;
 
 namespace toolkit {
+
+inline constexpr const char* kTabIndexProperty = "TabIndex";
 
 // Geometry in twips and the Visible flag, on top of any Qt widget. Visible
 // is the control's own flag: a control on a hidden tab is still Visible.
@@ -35,7 +38,19 @@ public:
     void Move(float left, float top, float width, float height) {
         this->setGeometry(toPixels(left), toPixels(top), toPixels(width), toPixels(height));
     }
+    // The place of the control in its window's focus order (see
+    // orderFocusByTabIndex); -1 while it has none.
+    int TabIndex() const {
+        const QVariant index = this->property(kTabIndexProperty);
+        return index.isValid() ? index.toInt() : -1;
+    }
+    void setTabIndex(int index) { this->setProperty(kTabIndexProperty, index); }
 };
+
+// Chains the focus order of every control under the window by ascending
+// TabIndex, whatever their containers. Controls that take no focus keep
+// their place in the numbering but are skipped by the keyboard.
+void orderFocusByTabIndex(QWidget& window);
 
 // A label: a caption drawn on a transparent background. With AutoSize it
 // takes the size of its caption in whatever font it has.
@@ -85,6 +100,9 @@ public:
     void setLocked(bool locked);
     void setAlignment(Qt::Alignment alignment);
     QWidget* editor() const;
+    // The name assistive technology reads for the box and its editor,
+    // usually the caption of the label beside it.
+    void setAccessibleLabel(const QString& name);
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -108,6 +126,10 @@ private:
 // A check box in graphical style: a push button filled with its face colour
 // that is drawn pressed while checked. Changing Value raises Click at once,
 // as a click by the user does; setting the value it has raises nothing.
+// A disabled one keeps its face and caption colours (a disabled lamp still
+// reads as a lamp) and ignores the mouse and the keyboard. Assistive
+// technology sees a check box with its checked state; when its accessible
+// name differs from its caption (a lamp), the caption is its description.
 class CheckBox : public Control<QWidget> {
     Q_OBJECT
 public:
@@ -130,17 +152,20 @@ signals:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:
+    friend class CheckBoxAccessible;
     void toggleByUser();
     int value_ = 0;
     QString caption_;
     QColor face_;
     QColor fore_;
     bool mouseDown_ = false;
+    bool mouseInside_ = false;
 };
 
 // A command button.
@@ -239,6 +264,10 @@ public:
     int tabHeightPixels() const { return tabHeight_; }
     void setTabFont(const QFont& font);
     QFont tabFont() const { return tabFont_; }
+    // The face of the tabs and body, and the colour of the captions.
+    void setTabColors(const QColor& face, const QColor& caption);
+    QColor tabFaceColor() const { return face_; }
+    QColor tabCaptionColor() const { return captionColor_; }
     QRect tabRect(int index) const;
 
 signals:
@@ -247,14 +276,20 @@ signals:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
+    void describeSelection();
     std::vector<QWidget*> pages_;
     std::vector<QString> captions_;
     int current_ = -1;
     int tabHeight_ = 20;
     QFont tabFont_;
+    QColor face_;
+    QColor captionColor_;
 };
 
 // A timer. With Interval 0 it never ticks, whatever Enabled says; it ticks

@@ -1,5 +1,11 @@
 // Controls: text held exactly, caret insertion, progress-bar messages.
+#include <QAccessible>
+#include <QApplication>
+#include <QImage>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QSet>
 #include <gtest/gtest.h>
 
 #include "tests/support/Fakes.h"
@@ -87,4 +93,109 @@ TEST(TabControl, OnlyTheSelectedPageShowsAndControlsKeepTheirOwnVisible) {
     EXPECT_FALSE(first->isVisible());
     EXPECT_TRUE(box->isVisible());
     EXPECT_EQ(second->geometry(), tabs.rect()) << "positions are relative to the tab control";
+}
+
+TEST(TabControl, AClickOnTheHeaderReachesItThroughThePageAndArrowsSwitchTabs) {
+    QWidget window;
+    TabControl tabs(&window);
+    tabs.Move(0, 0, 5535, 3015);
+    tabs.setTabHeight(295);
+    QWidget* first = tabs.addTab(QStringLiteral("A"));
+    tabs.addTab(QStringLiteral("B"));
+    tabs.addTab(QStringLiteral("C"));
+    int clicks = 0;
+    QObject::connect(&tabs, &TabControl::Click, [&](int) { ++clicks; });
+    window.show();
+    // The page covers the header; the press falls through it to the tabs.
+    const QPointF onThird = tabs.tabRect(2).center();
+    QMouseEvent press(QEvent::MouseButtonPress, onThird, first->mapToGlobal(onThird), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(first, &press);
+    EXPECT_EQ(tabs.Tab(), 2);
+    EXPECT_EQ(clicks, 1);
+    // Below the header nothing changes.
+    const QPointF body(20, 100);
+    QMouseEvent pressBody(QEvent::MouseButtonPress, body, tabs.mapToGlobal(body), Qt::LeftButton, Qt::LeftButton,
+                          Qt::NoModifier);
+    QApplication::sendEvent(&tabs, &pressBody);
+    EXPECT_EQ(tabs.Tab(), 2);
+    QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
+    QApplication::sendEvent(&tabs, &right);
+    EXPECT_EQ(tabs.Tab(), 0) << "wraps round";
+    QKeyEvent left(QEvent::KeyPress, Qt::Key_Left, Qt::NoModifier);
+    QApplication::sendEvent(&tabs, &left);
+    EXPECT_EQ(tabs.Tab(), 2);
+    EXPECT_EQ(clicks, 3);
+    EXPECT_EQ(tabs.accessibleDescription(), QStringLiteral("C"));
+}
+
+TEST(FocusOrder, FollowsTabIndexAcrossContainersAndThroughEditors) {
+    QWidget window;
+    auto* panel = new PictureBox(&window);
+    // Made in the opposite order to their tab indexes, in two containers.
+    auto* late = new CheckBox(&window);
+    late->setTabIndex(3);
+    auto* label = new Label(panel);
+    label->setTabIndex(1);  // takes no focus: keeps its number, skipped
+    auto* box = new TextBox(panel);
+    box->setTabIndex(2);
+    auto* early = new CheckBox(panel);
+    early->setTabIndex(0);
+    orderFocusByTabIndex(window);
+    EXPECT_EQ(early->nextInFocusChain(), box->editor());
+    QWidget* afterBox = box->editor()->nextInFocusChain();
+    while (afterBox && afterBox->focusPolicy() == Qt::NoFocus) afterBox = afterBox->nextInFocusChain();
+    EXPECT_EQ(afterBox, late);
+    EXPECT_EQ(label->TabIndex(), 1);
+    EXPECT_EQ(panel->TabIndex(), -1);
+}
+
+TEST(CheckBox, TellsAssistiveTechnologyItsCaptionStateAndAction) {
+    QWidget parent;
+    CheckBox box(&parent);
+    box.setCaption(QStringLiteral("Reload"));
+    int clicks = 0;
+    QObject::connect(&box, &CheckBox::Click, [&] { ++clicks; });
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(&box);
+    ASSERT_NE(iface, nullptr);
+    EXPECT_EQ(iface->role(), QAccessible::CheckBox);
+    EXPECT_EQ(iface->text(QAccessible::Name), QStringLiteral("Reload")) << "unnamed: the caption";
+    EXPECT_TRUE(iface->text(QAccessible::Description).isEmpty());
+    ASSERT_NE(iface->actionInterface(), nullptr);
+    iface->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_EQ(box.Value(), 1);
+    EXPECT_EQ(clicks, 1);
+    EXPECT_TRUE(iface->state().checked);
+    box.setEnabled(false);
+    iface->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_EQ(box.Value(), 1) << "a disabled check box ignores it";
+    EXPECT_EQ(clicks, 1);
+}
+
+TEST(CheckBox, DisabledKeepsItsFaceAndCaptionColoursAndCheckedDrawsPressed) {
+    QWidget parent;
+    CheckBox box(&parent);
+    box.Move(0, 0, 1500, 340);
+    box.setBackColor(QColor(255, 255, 0));
+    box.setForeColor(QColor(0, 0, 255));
+    box.setCaption(QStringLiteral("WWWWWWWW"));
+    const auto colours = [&] {
+        const QImage image = box.grab().toImage();
+        QSet<QRgb> seen;
+        for (int y = 4; y < image.height() - 4; ++y)
+            for (int x = 4; x < image.width() - 4; ++x) seen.insert(image.pixel(x, y) & 0xFFFFFF);
+        return seen;
+    };
+    const QSet<QRgb> enabled = colours();
+    box.setEnabled(false);
+    const QSet<QRgb> disabled = colours();
+    EXPECT_TRUE(disabled.contains(0xFFFF00)) << "the face";
+    EXPECT_TRUE(disabled.contains(0x0000FF)) << "the caption, not greyed";
+    EXPECT_EQ(enabled, disabled);
+
+    const auto topEdge = [&] { return box.grab().toImage().pixelColor(box.width() / 2, 0); };
+    const QColor raised = topEdge();
+    box.setValue(1);
+    const QColor pressed = topEdge();
+    EXPECT_GT(raised.lightness(), pressed.lightness());
 }

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QCursor>
+#include <QIcon>
+#include <QPixmap>
+#include <QString>
+
+namespace app {
+
+// The pictures of the main window, compiled in under ":/assets/".
+inline constexpr const char* kWindowIconPath = ":/assets/Form1.ico";
+inline constexpr const char* kPanelPicturePath = ":/assets/Picture1.jpg";
+inline constexpr const char* kLegendPicturePath = ":/assets/Image1.jpg";
+inline constexpr const char* kEmblemPath = ":/assets/Picture4.gif";
+inline constexpr const char* kHandCursorPath = ":/assets/Hand.cur";
+
+// The icon of both windows, the main window and Adapter Info.
+QIcon windowIcon();
+// A picture of the resources; null when it cannot be read.
+QPixmap picture(const char* path);
+// The pointing hand over the command buttons, with the hot spot its file
+// gives (the tip of the index finger).
+QCursor handCursor();
+
+}  // namespace app

@@ -1,0 +1,38 @@
+#include "app/Fonts.h"
+
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QStringList>
+
+namespace app {
+
+void installFontSubstitutes() {
+    const QString digital = QString::fromLatin1(kDigitalFamily);
+    if (!QFontDatabase::hasFamily(digital) && QFont::substitutes(digital).isEmpty())
+        QFont::insertSubstitution(digital, QString::fromLatin1(kDigitalSubstitute));
+
+    const QString tahoma = QString::fromLatin1(kTahomaFamily);
+    if (!QFontDatabase::hasFamily(tahoma) && QFont::substitutes(tahoma).isEmpty()) {
+        QString sans = QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
+        if (sans.isEmpty() || sans == tahoma) sans = QStringLiteral("Sans Serif");
+        QFont::insertSubstitution(tahoma, sans);
+    }
+}
+
+QFont digitalFont(qreal points) {
+    QFont font(QString::fromLatin1(kDigitalFamily));
+    font.setPointSizeF(points);
+    font.setWeight(QFont::Bold);
+    font.setItalic(true);
+    if (QFontInfo(font).family() == QString::fromLatin1(kDigitalSubstitute)) font.setStretch(kDigitalSubstituteStretch);
+    return font;
+}
+
+QFont tahomaFont(qreal points, bool bold) {
+    QFont font(QString::fromLatin1(kTahomaFamily));
+    font.setPointSizeF(points);
+    font.setWeight(bold ? QFont::Bold : QFont::Normal);
+    return font;
+}
+
+}  // namespace app
