@@ -1,18 +1,13 @@
 // The local-address read against what iproute2 reports for the same
 // network namespace, which each test builds for itself.
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <gtest/gtest.h>
 
 #include <future>
-#include <limits>
 #include <thread>
 
 #include "probes/NetlinkLocalIp.h"
 #include "tests/support/Netns.h"
 
-using testing_support::capture;
 using testing_support::Netns;
 
 namespace {
@@ -36,55 +31,6 @@ std::string localIpIn(const Netns& ns) {
     return result.get_future().get();
 }
 
-QJsonArray json(const std::string& commandLine) {
-    return QJsonDocument::fromJson(QByteArray::fromStdString(capture(commandLine))).array();
-}
-
-bool hasFlag(const QJsonObject& object, const char* flag) {
-    return object.value("flags").toArray().contains(QString::fromLatin1(flag));
-}
-
-// What iproute2 says the answer must be: the first IPv4 address of the
-// device of the usable default route with the lowest metric; else the first
-// IPv4 address of the first interface that is up and not loopback; else
-// the loopback address.
-std::string expectedFromIp(const Netns& ns) {
-    const QJsonArray links = json("ip -n " + ns.name() + " -j addr show");
-    const auto firstInet = [](const QJsonObject& link) -> QString {
-        for (const auto& info : link.value("addr_info").toArray()) {
-            const QJsonObject address = info.toObject();
-            if (address.value("family").toString() == "inet") return address.value("local").toString();
-        }
-        return {};
-    };
-
-    QString device;
-    double bestMetric = std::numeric_limits<double>::infinity();
-    for (const auto& entry : json("ip -n " + ns.name() + " -j route show default")) {
-        const QJsonObject route = entry.toObject();
-        if (hasFlag(route, "linkdown") || hasFlag(route, "dead")) continue;
-        const double metric = route.value("metric").toDouble(0);
-        if (metric < bestMetric) {
-            bestMetric = metric;
-            device = route.value("dev").toString();
-        }
-    }
-    if (!device.isEmpty()) {
-        for (const auto& entry : links) {
-            const QJsonObject link = entry.toObject();
-            if (link.value("ifname").toString() == device && !firstInet(link).isEmpty())
-                return firstInet(link).toStdString();
-        }
-    }
-    for (const auto& entry : links) {
-        const QJsonObject link = entry.toObject();
-        const QString inet = firstInet(link);
-        if (hasFlag(link, "UP") && !hasFlag(link, "LOOPBACK") && !inet.isEmpty() && !inet.startsWith("127."))
-            return inet.toStdString();
-    }
-    return "127.0.0.1";
-}
-
 class LocalIp : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -102,7 +48,7 @@ protected:
     }
 
     void expectAnswer(const Netns& ns, const std::string& address) {
-        EXPECT_EQ(expectedFromIp(ns), address) << "the scenario is not what the test meant";
+        EXPECT_EQ(testing_support::expectedLocalIp(ns), address) << "the scenario is not what the test meant";
         EXPECT_EQ(localIpIn(ns), address);
     }
 };
