@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <mutex>
 #include <sstream>
@@ -73,12 +75,21 @@ Shown runWindowIn(const Netns& ns, const std::string& state) {
     // Set to a folder, this also saves a picture of the window per state.
     if (const char* folder = std::getenv("LUMENFOLD_SCREENSHOTS"))
         command += " --grab '" + std::string(folder) + "/state-" + state + ".png'";
-    std::istringstream lines(testing_support::capture(command + " 2>/dev/null"));
+    // The runner's own diagnostics (a sanitizer's report, say) go to a file
+    // and come back as "stderr" when it does not end cleanly.
+    const std::filesystem::path errors = std::filesystem::temp_directory_path() / (ns.name() + ".stderr");
+    std::istringstream lines(
+        testing_support::capture(command + " 2>'" + errors.string() + "'; echo \"exit=$?\""));
     Shown shown;
     for (std::string line; std::getline(lines, line);) {
         const auto equals = line.find('=');
         if (equals != std::string::npos) shown[line.substr(0, equals)] = line.substr(equals + 1);
     }
+    if (shown["exit"] != "0") {
+        std::ifstream file(errors);
+        shown["stderr"].assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    }
+    std::filesystem::remove(errors);
     return shown;
 }
 
@@ -96,6 +107,7 @@ protected:
     }
 
     static void expectCommon(const Shown& shown) {
+        EXPECT_EQ(shown.at("exit"), "0") << shown.at("stderr");
         EXPECT_EQ(shown.count("error"), 0u) << shown.at("error");
         EXPECT_EQ(shown.at("txtStatusVisible"), "0");
         EXPECT_EQ(shown.at("txtLocal"), "127.0.0.1");
