@@ -1,12 +1,47 @@
 #include "app/Form1.h"
 
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "app/ConnectionState.h"
+#include "app/Identity.h"
+#include "probes/Connectivity.h"
+#include "probes/Module1.h"
 #include "probes/PublicAddress.h"
+#include "toolkit/Error.h"
 #include "toolkit/ResumeNext.h"
 
 namespace app {
+
+namespace {
+// The gathering display: 20 steps of 5, one per tick.
+constexpr float kProgressStep = 5.0f;
+constexpr float kProgressTarget = 100.0f;
+constexpr std::uint32_t kBarBackground = 0x000000;  // black, 0x00BBGGRR
+constexpr std::uint32_t kBarColor = 0x00FF00;       // green
+
+const QString kLoopbackAddress = QStringLiteral("127.0.0.1");
+// Put in place of a loopback LAN address. It holds no "1", so it rules out
+// both states that need a LAN address, and both remaining states overwrite
+// it: it is never on screen once the tick has ended.
+const QString kLoopbackMarker = QStringLiteral("Shit!");
+const QString kMissing = QStringLiteral("Null");
+
+// Lamp positions (twips): the lamps rest at 1720 and a lit one is lifted.
+constexpr float kLampTop1700 = 1700;
+constexpr float kLampTop1710 = 1710;
+constexpr float kLampTop1720 = 1720;
+
+// A platform service the window needs; a platform without it fails the
+// step like a missing object does.
+template <class Service>
+Service& service(const std::unique_ptr<Service>& installed) {
+    if (!installed) throw toolkit::Error(toolkit::errors::ObjectRequired, "Lumenfold", "Object required");
+    return *installed;
+}
+}  // namespace
 
 Form1::Form1(toolkit::Application& app, Platform& platform)
     : toolkit::Form(app), platform_(platform), Inet1(*platform.transfer) {}
@@ -41,6 +76,96 @@ void Form1::Form_Load() {
     next([&] { chkAdp->setVisible(false); });
 }
 
-void Form1::Timer1_Timer() {}
+void Form1::Timer1_Timer() {
+    // Steps 1 to 5 absorb nothing: a failure here reaches the user.
+    probes::Module1::SetProgressColors(*ProgressBar1, kBarBackground, kBarColor);
+    ProgressBar1->setValue(ProgressBar1->Value() + kProgressStep);
+    if (ProgressBar1->Value() != kProgressTarget) return;
+
+    // Stopped before the probe, so no tick piles up behind it.
+    if (ProgressBar1->Max() <= ProgressBar1->Value()) Timer1->setEnabled(false);
+
+    switch (probes::ProbeConnectivity(service(platform_.internet), kTitle)) {
+    case probes::ProbeResult::Reachable: txtStatus2->setText(QStringLiteral("online")); break;
+    case probes::ProbeResult::Unreachable: txtStatus2->setText(QStringLiteral("Offline")); break;
+    case probes::ProbeResult::NotRun: break;
+    }
+
+    // From here on a failing step is skipped and the next one runs.
+    toolkit::ResumeNext next;
+    next([&] { LAN->setText(QString::fromStdString(probes::ReadLocalAddress(service(platform_.localIp)))); });
+
+    next([&] { ProgressBar1->setVisible(false); });
+    next([&] { lblWorking->setVisible(false); });
+    next([&] { LAN2->setVisible(true); });
+    next([&] { LAN->setVisible(true); });
+    next([&] { WAN2->setVisible(true); });
+    next([&] { WAN->setVisible(true); });
+    next([&] { txtLocal->setVisible(true); });
+    next([&] { txtLocal->setText(kLoopbackAddress); });
+    next([&] { lblLocal->setVisible(true); });
+    next([&] { chkReload->setVisible(true); });
+    next([&] { chkAdp->setVisible(true); });
+
+    next([&] {
+        if (Contains(LAN->Text(), kLoopbackAddress)) LAN->setText(kLoopbackMarker);
+    });
+
+    ConnectionState state = ConnectionState::WanOnlyOnline;
+    next([&] { state = ClassifyConnection(txtStatus2->Text(), LAN->Text()); });
+    switch (state) {
+    case ConnectionState::LanOnlyOffline:
+        next([&] { txtStatus->setText(StatusText(state)); });
+        next([&] { WAN->setText(kMissing); });
+        next([&] { chkstatus->setVisible(true); });
+        next([&] { chkgreen->setVisible(true); });
+        next([&] { chkred->setVisible(true); });
+        next([&] { chkyellow->setVisible(true); });
+        next([&] { chkgreen->setValue(1); });
+        next([&] { chkyellow->setCaption(QStringLiteral("LAN Only")); });
+        next([&] { chkred->setCaption(QStringLiteral("Offline")); });
+        next([&] { chkgreen->setTop(kLampTop1710); });
+        break;
+    case ConnectionState::LanAndWanOnline:
+        next([&] { txtStatus->setText(StatusText(state)); });
+        next([&] { chkstatus->setVisible(true); });
+        next([&] { chkgreen->setVisible(true); });
+        next([&] { chkred->setVisible(true); });
+        next([&] { chkyellow->setVisible(true); });
+        next([&] { chkred->setValue(1); });
+        next([&] { chkgreen->setCaption(QStringLiteral("Online")); });
+        next([&] { chkyellow->setCaption(QStringLiteral("WAN/LAN")); });
+        next([&] { chkred->setTop(kLampTop1710); });
+        break;
+    case ConnectionState::Offline:
+        next([&] { LAN->setText(kMissing); });
+        next([&] { WAN->setText(kMissing); });
+        next([&] { chkstatus->setVisible(true); });
+        next([&] { txtStatus->setText(StatusText(state)); });
+        next([&] { chkgreen->setVisible(true); });
+        next([&] { chkred->setVisible(true); });
+        next([&] { chkyellow->setVisible(true); });
+        next([&] { chkgreen->setValue(1); });
+        next([&] { chkyellow->setValue(1); });
+        next([&] { chkgreen->setTop(kLampTop1700); });
+        next([&] { chkyellow->setTop(kLampTop1700); });
+        next([&] { chkred->setTop(kLampTop1720); });
+        next([&] { chkred->setCaption(QStringLiteral("Offline")); });
+        break;
+    case ConnectionState::WanOnlyOnline:
+        // WAN keeps what start-up put there.
+        next([&] { txtStatus->setText(StatusText(state)); });
+        next([&] { LAN->setText(kMissing); });
+        next([&] { chkstatus->setVisible(true); });
+        next([&] { chkgreen->setVisible(true); });
+        next([&] { chkred->setVisible(true); });
+        next([&] { chkyellow->setVisible(true); });
+        next([&] { chkred->setValue(1); });
+        next([&] { chkgreen->setCaption(QStringLiteral("Online")); });
+        next([&] { chkyellow->setCaption(QStringLiteral("WAN Only")); });
+        next([&] { chkred->setTop(kLampTop1700); });
+        break;
+    }
+}
 
 }  // namespace app

@@ -1,10 +1,15 @@
 #include "app/LinuxPlatform.h"
 
+#include "probes/CurlInternet.h"
+#include "probes/NetlinkLocalIp.h"
+
 namespace app {
 
 Platform makeLinuxPlatform() {
     Platform platform;
     platform.transfer = std::make_unique<probes::CurlTransfer>();
+    platform.internet = std::make_unique<probes::CurlInternet>();
+    platform.localIp = std::make_unique<probes::NetlinkLocalIp>();
     return platform;
 }
 

@@ -7,6 +7,7 @@
 
 #include "app/Platform.h"
 #include "toolkit/Application.h"
+#include "toolkit/Controls.h"
 
 namespace testing_support {
 
@@ -25,11 +26,59 @@ public:
     std::vector<std::string> requested;
 };
 
+// The internet session API answering with set handles (0 for none), and
+// recording every call as text, e.g.
+//   InternetOpenA({Qor} Lumenfold 1.5,0,null,null,0)
+//   InternetOpenUrlA(16,http://example.com/,null,0,0x84400000,0)
+//   InternetCloseHandle(32)
+class FakeInternet : public probes::InternetApi {
+public:
+    probes::HINTERNET InternetOpenA(const std::string& agent, std::uint32_t accessType, const char* proxyName,
+                                    const char* proxyBypass, std::uint32_t flags) override;
+    probes::HINTERNET InternetOpenUrlA(probes::HINTERNET session, const std::string& url, const char* headers,
+                                       std::uint32_t headersLength, std::uint32_t flags,
+                                       std::uintptr_t context) override;
+    bool InternetCloseHandle(probes::HINTERNET handle) override;
+
+    probes::HINTERNET sessionHandle = 16;
+    probes::HINTERNET urlHandle = 32;
+    // Runs at the start of every call; may raise.
+    std::function<void()> onCall = [] {};
+    std::vector<std::string> calls;
+};
+
+// The local address answering from a function (or raising), counting reads.
+class FakeLocalIp : public probes::LocalIpService {
+public:
+    std::string LocalIP() override;
+    std::function<std::string()> answer = [] { return std::string("192.168.0.10"); };
+    int reads = 0;
+};
+
+// A progress bar that records every message sent to its handle together
+// with the value the bar had at that moment.
+class RecordingProgressBar : public toolkit::ProgressBar {
+public:
+    using toolkit::ProgressBar::ProgressBar;
+    struct Message {
+        std::uint32_t message;
+        std::intptr_t lParam;
+        float valueThen;
+    };
+    std::intptr_t handleMessage(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override {
+        received.push_back({message, lParam, Value()});
+        return toolkit::ProgressBar::handleMessage(message, wParam, lParam);
+    }
+    std::vector<Message> received;
+};
+
 // A Platform whose services are fakes; each can be replaced by a test.
 struct FakePlatform {
     FakePlatform();
     app::Platform platform;
     FakeTransfer* transfer = nullptr;
+    FakeInternet* internet = nullptr;
+    FakeLocalIp* localIp = nullptr;
 };
 
 // Runs the event loop until the predicate holds or the time is up; answers

@@ -1,5 +1,9 @@
 #include "tests/support/Netns.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
 #include <fcntl.h>
 #include <sched.h>
 #include <unistd.h>
@@ -9,6 +13,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <memory>
 #include <stdexcept>
 
@@ -99,6 +104,55 @@ std::pair<std::string, std::string> Netns::link(const Netns& a, const std::strin
     a.ip("link set " + endA + " up");
     b.ip("link set " + endB + " up");
     return {endA, endB};
+}
+
+namespace {
+
+QJsonArray json(const std::string& commandLine) {
+    return QJsonDocument::fromJson(QByteArray::fromStdString(capture(commandLine))).array();
+}
+
+bool hasFlag(const QJsonObject& object, const char* flag) {
+    return object.value("flags").toArray().contains(QString::fromLatin1(flag));
+}
+
+}  // namespace
+
+std::string expectedLocalIp(const Netns& ns) {
+    const QJsonArray links = json("ip -n " + ns.name() + " -j addr show");
+    const auto firstInet = [](const QJsonObject& link) -> QString {
+        for (const auto& info : link.value("addr_info").toArray()) {
+            const QJsonObject address = info.toObject();
+            if (address.value("family").toString() == "inet") return address.value("local").toString();
+        }
+        return {};
+    };
+
+    QString device;
+    double bestMetric = std::numeric_limits<double>::infinity();
+    for (const auto& entry : json("ip -n " + ns.name() + " -j route show default")) {
+        const QJsonObject route = entry.toObject();
+        if (hasFlag(route, "linkdown") || hasFlag(route, "dead")) continue;
+        const double metric = route.value("metric").toDouble(0);
+        if (metric < bestMetric) {
+            bestMetric = metric;
+            device = route.value("dev").toString();
+        }
+    }
+    if (!device.isEmpty()) {
+        for (const auto& entry : links) {
+            const QJsonObject link = entry.toObject();
+            if (link.value("ifname").toString() == device && !firstInet(link).isEmpty())
+                return firstInet(link).toStdString();
+        }
+    }
+    for (const auto& entry : links) {
+        const QJsonObject link = entry.toObject();
+        const QString inet = firstInet(link);
+        if (hasFlag(link, "UP") && !hasFlag(link, "LOOPBACK") && !inet.isEmpty() && !inet.startsWith("127."))
+            return inet.toStdString();
+    }
+    return "127.0.0.1";
 }
 
 }  // namespace testing_support

@@ -20,6 +20,14 @@ int shell(const std::string& commandLine);
 // Runs a command and answers what it printed on standard output.
 std::string capture(const std::string& commandLine);
 
+class Netns;
+
+// The local IPv4 address as iproute2 reports it for a namespace (`ip -j
+// route`, `ip -j addr`): the first IPv4 address of the device of the usable
+// default route with the lowest metric; else that of the first interface,
+// in interface order, that is up and not loopback; else "127.0.0.1".
+std::string expectedLocalIp(const Netns& ns);
+
 // A test that needs the product's fixed host names resolved by its own hosts
 // file re-runs this test binary inside the namespace (through `ip netns
 // exec`) with a filter naming the inner test; the inner test runs only there.

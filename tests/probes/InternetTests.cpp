@@ -1,0 +1,270 @@
+// The internet session API over libcurl, against servers on loopback.
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <gtest/gtest.h>
+#include <mutex>
+
+#include "probes/Connectivity.h"
+#include "probes/CurlInternet.h"
+#include "tests/support/Fakes.h"
+#include "tests/support/HttpServer.h"
+
+using namespace probes;
+using namespace std::chrono_literals;
+using testing_support::HttpServer;
+
+namespace {
+
+constexpr const char* kAgent = "{Qor} Lumenfold 1.5";
+
+// A loopback port that answers no connection: bound but not listening, so a
+// connect is refused at once and nobody else can take the port meanwhile.
+// With listen(), the kernel accepts connections into its backlog and the
+// socket never answers them.
+class RawSocket {
+public:
+    explicit RawSocket(bool listening) : fd_(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        if (fd_ < 0 || bind(fd_, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+            getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length) != 0 ||
+            (listening && listen(fd_, 8) != 0))
+            return;
+        port_ = ntohs(address.sin_port);
+    }
+    ~RawSocket() {
+        if (fd_ >= 0) close(fd_);
+    }
+    RawSocket(const RawSocket&) = delete;
+    RawSocket& operator=(const RawSocket&) = delete;
+    std::string url() const { return "http://127.0.0.1:" + std::to_string(port_) + "/"; }
+    bool ok() const { return port_ > 0; }
+
+private:
+    int fd_;
+    int port_ = 0;
+};
+
+struct Timed {
+    HINTERNET handle;
+    std::chrono::milliseconds took;
+};
+
+Timed openTimed(CurlInternet& internet, HINTERNET session, const std::string& url) {
+    const auto start = std::chrono::steady_clock::now();
+    const HINTERNET handle = internet.InternetOpenUrlA(session, url, nullptr, 0, kProbeUrlFlags, 0);
+    return {handle, std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start)};
+}
+
+HINTERNET openSession(CurlInternet& internet) {
+    return internet.InternetOpenA(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+}
+
+}  // namespace
+
+TEST(CurlInternet, AnswerWithAnyStatusGivesAUrlHandleAndSendsTheAgent) {
+    std::mutex mutex;
+    std::vector<std::string> agents, cacheControls;
+    const auto record = [&](const httplib::Request& request) {
+        std::lock_guard lock(mutex);
+        agents.push_back(request.get_header_value("User-Agent"));
+        cacheControls.push_back(request.get_header_value("Cache-Control"));
+    };
+    HttpServer server([&](httplib::Server& s) {
+        s.Get("/", [&](const httplib::Request& request, httplib::Response& response) {
+            record(request);
+            response.set_content("<html>home</html>", "text/html");
+        });
+        s.Get("/broken", [&](const httplib::Request& request, httplib::Response& response) {
+            record(request);
+            response.status = 500;
+            response.set_content("server error", "text/plain");
+        });
+        s.Get("/moved", [&](const httplib::Request& request, httplib::Response& response) {
+            record(request);
+            response.status = 302;
+            response.set_header("Location", "http://127.0.0.1:9/");
+        });
+    });
+    ASSERT_TRUE(server.ok());
+    CurlInternet internet;
+    const HINTERNET session = openSession(internet);
+    ASSERT_NE(session, 0u);
+
+    const HINTERNET home = internet.InternetOpenUrlA(session, server.url("/"), nullptr, 0, kProbeUrlFlags, 0);
+    ASSERT_NE(home, 0u);
+    EXPECT_EQ(internet.statusCode(home), 200);
+    // A server error is still an answer.
+    const HINTERNET broken = internet.InternetOpenUrlA(session, server.url("/broken"), nullptr, 0, kProbeUrlFlags, 0);
+    ASSERT_NE(broken, 0u);
+    EXPECT_EQ(internet.statusCode(broken), 500);
+    // So is a redirect; it is not followed to a place that does not answer.
+    const HINTERNET moved = internet.InternetOpenUrlA(session, server.url("/moved"), nullptr, 0, kProbeUrlFlags, 0);
+    ASSERT_NE(moved, 0u);
+    EXPECT_EQ(internet.statusCode(moved), 302);
+    // Nothing is cached: the same URL again reaches the server again.
+    const HINTERNET again = internet.InternetOpenUrlA(session, server.url("/"), nullptr, 0, kProbeUrlFlags, 0);
+    ASSERT_NE(again, 0u);
+    EXPECT_NE(again, home);
+
+    std::lock_guard lock(mutex);
+    ASSERT_EQ(agents.size(), 4u);
+    for (const auto& agent : agents) EXPECT_EQ(agent, kAgent);
+    for (const auto& cacheControl : cacheControls) EXPECT_EQ(cacheControl, "no-cache");
+}
+
+TEST(CurlInternet, LargeBodyIsNotRead) {
+    constexpr std::size_t kBodySize = std::size_t{1} << 30;  // 1 GiB
+    std::atomic<std::size_t> written{0};
+    std::atomic<bool> providerDone{false};
+    HttpServer server([&](httplib::Server& s) {
+        s.Get("/", [&](const httplib::Request&, httplib::Response& response) {
+            response.set_content_provider(
+                kBodySize, "application/octet-stream",
+                [&](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+                    static const std::string chunk(64 * 1024, 'x');
+                    const std::size_t n = std::min(length, chunk.size());
+                    if (offset > 64 * 1024 * 1024 || !sink.write(chunk.data(), n)) return false;
+                    written += n;
+                    return true;
+                },
+                [&](bool) { providerDone = true; });
+        });
+    });
+    ASSERT_TRUE(server.ok());
+    CurlInternet internet;
+    const HINTERNET session = openSession(internet);
+    const Timed opened = openTimed(internet, session, server.url());
+    EXPECT_NE(opened.handle, 0u);
+    ASSERT_TRUE(testing_support::waitUntil([&] { return providerDone.load(); }, 10000));
+    // What the server got out is what the socket buffers took before the
+    // client hung up: a few megabytes at most, never the body.
+    EXPECT_LT(written.load(), std::size_t{32} << 20);
+    EXPECT_LT(opened.took, 5s);
+}
+
+TEST(CurlInternet, UrlHandleComesWithTheStatusLineNotWithTheBody) {
+    std::mutex mutex;
+    std::condition_variable released;
+    bool release = false;
+    HttpServer server([&](httplib::Server& s) {
+        s.Get("/", [&](const httplib::Request&, httplib::Response& response) {
+            // Headers go out, then the body stalls until the test is done.
+            response.set_chunked_content_provider("text/html", [&](std::size_t, httplib::DataSink&) {
+                std::unique_lock lock(mutex);
+                released.wait_for(lock, 10s, [&] { return release; });
+                return false;
+            });
+        });
+    });
+    ASSERT_TRUE(server.ok());
+    CurlInternet internet(CurlInternet::Options{2s, 8s});
+    const HINTERNET session = openSession(internet);
+    const Timed opened = openTimed(internet, session, server.url());
+    {
+        std::lock_guard lock(mutex);
+        release = true;
+    }
+    released.notify_all();
+    EXPECT_NE(opened.handle, 0u);
+    EXPECT_LT(opened.took, 2s);
+}
+
+TEST(CurlInternet, RefusedConnectionGivesNoHandleAtOnce) {
+    RawSocket closedPort(false);
+    ASSERT_TRUE(closedPort.ok());
+    CurlInternet internet;
+    const HINTERNET session = openSession(internet);
+    const Timed opened = openTimed(internet, session, closedPort.url());
+    EXPECT_EQ(opened.handle, 0u);
+    EXPECT_LT(opened.took, 2s);
+}
+
+TEST(CurlInternet, ServerThatNeverAnswersIsGivenUpAfterTheTimeOut) {
+    RawSocket silent(true);
+    ASSERT_TRUE(silent.ok());
+    CurlInternet internet(CurlInternet::Options{200ms, 600ms});
+    const HINTERNET session = openSession(internet);
+    const Timed opened = openTimed(internet, session, silent.url());
+    EXPECT_EQ(opened.handle, 0u);
+    EXPECT_GE(opened.took, 500ms);
+    EXPECT_LT(opened.took, 3s);
+}
+
+TEST(CurlInternet, HandlesFollowTheSessionContract) {
+    CurlInternet internet;
+    // Unsupported session kinds give no handle.
+    EXPECT_EQ(internet.InternetOpenA(kAgent, 3, "proxy:8080", nullptr, 0), 0u);
+    EXPECT_EQ(internet.InternetOpenA(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0x10000000), 0u);
+    // A URL needs a session.
+    EXPECT_EQ(internet.InternetOpenUrlA(0, "http://127.0.0.1:9/", nullptr, 0, kProbeUrlFlags, 0), 0u);
+    EXPECT_EQ(internet.InternetOpenUrlA(12345, "http://127.0.0.1:9/", nullptr, 0, kProbeUrlFlags, 0), 0u);
+    // Only http and https are opened.
+    const HINTERNET session = openSession(internet);
+    ASSERT_NE(session, 0u);
+    EXPECT_EQ(internet.InternetOpenUrlA(session, "file:///etc/hostname", nullptr, 0, kProbeUrlFlags, 0), 0u);
+
+    HttpServer server([](httplib::Server& s) {
+        s.Get("/", [](const httplib::Request&, httplib::Response& response) { response.set_content("ok", "text/plain"); });
+    });
+    ASSERT_TRUE(server.ok());
+    const HINTERNET page = internet.InternetOpenUrlA(session, server.url(), nullptr, 0, kProbeUrlFlags, 0);
+    ASSERT_NE(page, 0u);
+    EXPECT_EQ(internet.openHandles(), 2u);
+
+    // A null handle is rejected; closing the session takes its URL handles.
+    EXPECT_FALSE(internet.InternetCloseHandle(0));
+    EXPECT_TRUE(internet.InternetCloseHandle(session));
+    EXPECT_EQ(internet.openHandles(), 0u);
+    EXPECT_FALSE(internet.InternetCloseHandle(page));
+    EXPECT_FALSE(internet.InternetCloseHandle(session));
+}
+
+TEST(CurlInternet, ExtraHeadersAreSent) {
+    std::mutex mutex;
+    std::string seen;
+    HttpServer server([&](httplib::Server& s) {
+        s.Get("/", [&](const httplib::Request& request, httplib::Response& response) {
+            std::lock_guard lock(mutex);
+            seen = request.get_header_value("X-Probe") + "|" + request.get_header_value("X-Other");
+            response.set_content("ok", "text/plain");
+        });
+    });
+    ASSERT_TRUE(server.ok());
+    CurlInternet internet;
+    const HINTERNET session = openSession(internet);
+    const std::string headers = "X-Probe: one\r\nX-Other: two\r\n";
+    EXPECT_NE(internet.InternetOpenUrlA(session, server.url(), headers.c_str(), 0xFFFFFFFFu, kProbeUrlFlags, 0), 0u);
+    {
+        std::lock_guard lock(mutex);
+        EXPECT_EQ(seen, "one|two");
+    }
+    // A length shorter than the text sends only that much.
+    EXPECT_NE(internet.InternetOpenUrlA(session, server.url(), headers.c_str(), 12, kProbeUrlFlags, 0), 0u);
+    std::lock_guard lock(mutex);
+    EXPECT_EQ(seen, "one|");
+}
+
+TEST(ProbeConnectivityOverCurl, ReachableThenUnreachableAndNothingLeftOpen) {
+    HttpServer server([](httplib::Server& s) {
+        s.Get("/", [](const httplib::Request&, httplib::Response& response) {
+            response.status = 503;
+            response.set_content("busy", "text/plain");
+        });
+    });
+    ASSERT_TRUE(server.ok());
+    RawSocket closedPort(false);
+    CurlInternet internet;
+    EXPECT_EQ(ProbeConnectivity(internet, kAgent, server.url()), ProbeResult::Reachable);
+    EXPECT_EQ(internet.openHandles(), 0u);
+    EXPECT_EQ(ProbeConnectivity(internet, kAgent, closedPort.url()), ProbeResult::Unreachable);
+    EXPECT_EQ(internet.openHandles(), 0u);
+}
