@@ -41,6 +41,11 @@ Service& service(const std::unique_ptr<Service>& installed) {
     if (!installed) throw toolkit::Error(toolkit::errors::ObjectRequired, "Lumenfold", "Object required");
     return *installed;
 }
+
+// "explorer.exe ", then the URL in double quotes.
+std::string BrowserCommandLine(const char* url) {
+    return std::string("explorer.exe ") + '"' + url + '"';
+}
 }  // namespace
 
 Form1::Form1(toolkit::Application& app, Platform& platform)
@@ -166,6 +171,23 @@ void Form1::Timer1_Timer() {
         next([&] { chkred->setTop(kLampTop1700); });
         break;
     }
+}
+
+void Form1::chkReload_Click() {
+    // The handler outlives the window it was clicked in: the runtime keeps
+    // the application alive across the unload and places the new window as
+    // a newly loaded one.
+    Unload();
+    Load();
+    Show();
+}
+
+void Form1::WAN2_Click() {
+    service(platform_.shell).Shell(BrowserCommandLine(kWanPageUrl), toolkit::window_style::MinimizedFocus);
+}
+
+void Form1::Qor_Click() {
+    service(platform_.shell).Shell(BrowserCommandLine(kHomePageUrl), toolkit::window_style::MinimizedFocus);
 }
 
 }  // namespace app

@@ -53,6 +53,9 @@ protected:
 
     void Form_Load() override;
     void Timer1_Timer();
+    void chkReload_Click();
+    void WAN2_Click();
+    void Qor_Click();
 
 private:
     Platform& platform_;

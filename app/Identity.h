@@ -12,5 +12,8 @@ inline constexpr const char* kExecutableName = "Lumenfold 1.5";
 // names it and the contact address on the same host.
 inline constexpr const char* kHomePageUrl = "http://www.lumenfold.net";
 inline constexpr const char* kContactAddress = "support@lumenfold.net";
+// Opened by the WAN label for a user whose WAN address stays empty: an
+// outside page that shows the visitor's public address.
+inline constexpr const char* kWanPageUrl = "http://checkip.dyndns.org/";
 
 }  // namespace app

@@ -2,6 +2,7 @@
 
 #include "probes/CurlInternet.h"
 #include "probes/NetlinkLocalIp.h"
+#include "toolkit/XdgShell.h"
 
 namespace app {
 
@@ -10,6 +11,7 @@ Platform makeLinuxPlatform() {
     platform.transfer = std::make_unique<probes::CurlTransfer>();
     platform.internet = std::make_unique<probes::CurlInternet>();
     platform.localIp = std::make_unique<probes::NetlinkLocalIp>();
+    platform.shell = std::make_unique<toolkit::XdgShell>();
     return platform;
 }
 

@@ -55,6 +55,7 @@ void Form::Load() {
     window_ = window;
     setLeft_.reset();
     setTop_.reset();
+    placePending_ = true;
     app_.formLoaded(*this);
     try {
         createControls(*window);
@@ -68,11 +69,12 @@ void Form::Load() {
 }
 
 void Form::Show() {
-    const bool firstShow = !window_ || !window_->isVisible();
-    const bool wasLoaded = window_ != nullptr;
     Load();
     if (!window_) return;
-    if (!wasLoaded && firstShow) placeOnScreen();
+    if (placePending_) {
+        placePending_ = false;
+        placeOnScreen();
+    }
     window_->show();
     window_->raise();
     window_->activateWindow();

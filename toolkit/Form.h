@@ -110,6 +110,9 @@ private:
     // so that a fractional position reads back as it was set.
     std::optional<float> setLeft_, setTop_;
     bool loading_ = false;
+    // A freshly loaded window is placed when it is first shown, whether the
+    // show loaded it or a Load before it did.
+    bool placePending_ = false;
 };
 
 }  // namespace toolkit

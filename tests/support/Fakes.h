@@ -55,6 +55,23 @@ public:
     int reads = 0;
 };
 
+// The process-start service recording each command line with its window
+// style; `onStart` may raise, as a start that fails does.
+class FakeShell : public toolkit::ShellService {
+public:
+    struct Started {
+        std::string commandLine;
+        int windowStyle;
+        bool operator==(const Started&) const = default;
+    };
+    void Shell(const std::string& commandLine, int windowStyle) override {
+        started.push_back({commandLine, windowStyle});
+        onStart(commandLine);
+    }
+    std::function<void(const std::string&)> onStart = [](const std::string&) {};
+    std::vector<Started> started;
+};
+
 // A progress bar that records every message sent to its handle together
 // with the value the bar had at that moment.
 class RecordingProgressBar : public toolkit::ProgressBar {
@@ -79,6 +96,7 @@ struct FakePlatform {
     FakeTransfer* transfer = nullptr;
     FakeInternet* internet = nullptr;
     FakeLocalIp* localIp = nullptr;
+    FakeShell* shell = nullptr;
 };
 
 // Runs the event loop until the predicate holds or the time is up; answers
