@@ -18,7 +18,7 @@ int main(int argc, char* argv[]) {
     fontConfiguration.join();
     QApplication::setApplicationName(QStringLiteral("Lumenfold"));
     QApplication::setApplicationVersion(QStringLiteral("1.5"));
-    QApplication::setDesktopFileName(QStringLiteral("lumenfold"));
+    QApplication::setDesktopFileName(QStringLiteral("net.lumenfold.Lumenfold"));
     // The runtime decides when the application ends: when its last loaded
     // window goes, checked after the running handler.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -13,7 +13,7 @@ packages=(
   fonts-dseg fonts-dejavu-core
   xvfb xauth x11-utils xdotool imagemagick openbox
   iproute2 procps
-  desktop-file-utils appstream dpkg-dev fakeroot file
+  desktop-file-utils appstream dpkg-dev fakeroot file xdg-utils
   libgif-dev libjpeg-dev
   hyperfine libxcb1-dev libfontconfig-dev
 )

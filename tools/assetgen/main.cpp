@@ -5,6 +5,9 @@
 //   Image1.jpg    legend picture, 372 x 178, JFIF 1.02, 72 dpi
 //   Picture4.gif  emblem, 60 x 55 GIF89a, skull over crossed bones
 //   Hand.cur      hand cursor, 32 x 32, 4 bits per pixel, hot spot (12, 1)
+// and, given a second folder, the application icon of the desktop's menus
+// as PNG files of an icon theme (SIZExSIZE/apps/NAME.png): at 16 x 16 the
+// very pixels of Form1.ico, larger sizes drawn to the same proportions.
 // Build and run with `cmake --build build --target assets`.
 #include <QFont>
 #include <QGuiApplication>
@@ -22,7 +25,7 @@
 namespace {
 
 // Three bars with a darker rim on a transparent ground.
-void writeIcon(const std::filesystem::path& file) {
+IndexedImage drawIcon() {
     IndexedImage icon(16, 16);
     icon.palette[1] = {0, 255, 0};
     icon.palette[2] = {0, 112, 0};
@@ -34,7 +37,50 @@ void writeIcon(const std::filesystem::path& file) {
                 icon.set(x, y, rim ? 2 : 1);
             }
     }
-    writeIco(file, icon);
+    return icon;
+}
+
+void writeIcon(const std::filesystem::path& file) { writeIco(file, drawIcon()); }
+
+QImage toImage(const IndexedImage& indexed) {
+    QImage image(indexed.width, indexed.height, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    for (int y = 0; y < indexed.height; ++y)
+        for (int x = 0; x < indexed.width; ++x)
+            if (!indexed.isTransparent(x, y)) {
+                const Rgb c = indexed.palette[indexed.at(x, y)];
+                image.setPixel(x, y, qRgb(c.red, c.green, c.blue));
+            }
+    return image;
+}
+
+// The icon's design on a 16-unit grid, drawn at `size` pixels: each unit
+// becomes size/16 pixels, so the rims stay one unit thick.
+QImage drawIconAt(int size) {
+    if (size == 16) return toImage(drawIcon());
+    QImage image(size, size, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    const double unit = size / 16.0;
+    const auto px = [unit](double units) { return static_cast<int>(units * unit + 0.5); };
+    for (int bar = 0; bar < 3; ++bar) {
+        const int top = 1 + bar * 5;
+        const QRect outer(QPoint(px(1), px(top)), QPoint(px(15) - 1, px(top + 4) - 1));
+        p.fillRect(outer, QColor(0, 112, 0));
+        p.fillRect(outer.adjusted(px(1), px(1), -px(1), -px(1)), QColor(0, 255, 0));
+    }
+    return image;
+}
+
+void writeThemeIcons(const std::filesystem::path& theme, const std::string& name) {
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        const std::string sizeName = std::to_string(size) + "x" + std::to_string(size);
+        const std::filesystem::path folder = theme / sizeName / "apps";
+        std::filesystem::create_directories(folder);
+        const std::filesystem::path file = folder / (name + ".png");
+        if (!drawIconAt(size).save(QString::fromStdString(file.string()), "PNG"))
+            throw std::runtime_error("cannot write " + file.string());
+    }
 }
 
 void writePanel(const std::filesystem::path& file) {
@@ -215,8 +261,8 @@ void writeCursor(const std::filesystem::path& file) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s OUTPUT_FOLDER\n", argv[0]);
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: %s OUTPUT_FOLDER [ICON_THEME_FOLDER]\n", argv[0]);
         return 2;
     }
     // Only painting into images: no display is needed.
@@ -230,6 +276,7 @@ int main(int argc, char** argv) {
         writeLegend(out / "Image1.jpg");
         writeEmblem(out / "Picture4.gif");
         writeCursor(out / "Hand.cur");
+        if (argc == 3) writeThemeIcons(argv[2], "net.lumenfold.Lumenfold");
         // giflib creates its file private; the assets are ordinary sources.
         using std::filesystem::perms;
         for (const auto& entry : std::filesystem::directory_iterator(out))
