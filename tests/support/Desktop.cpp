@@ -1,0 +1,160 @@
+#include "tests/support/Desktop.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <map>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+#include "tests/support/Netns.h"
+
+extern char** environ;
+
+namespace testing_support {
+
+namespace {
+
+std::vector<std::string> mergedEnvironment(const std::vector<std::string>& extra) {
+    std::map<std::string, std::string> byName;
+    std::vector<std::string> order;
+    const auto put = [&](const std::string& entry) {
+        const std::string name = entry.substr(0, entry.find('='));
+        if (!byName.count(name)) order.push_back(name);
+        byName[name] = entry;
+    };
+    for (char** entry = environ; *entry; ++entry) put(*entry);
+    for (const std::string& entry : extra) put(entry);
+    std::vector<std::string> merged;
+    for (const std::string& name : order) merged.push_back(byName[name]);
+    return merged;
+}
+
+std::vector<char*> pointers(std::vector<std::string>& strings) {
+    std::vector<char*> result;
+    for (std::string& s : strings) result.push_back(s.data());
+    result.push_back(nullptr);
+    return result;
+}
+
+}  // namespace
+
+ChildProcess::ChildProcess(const std::vector<std::string>& arguments, const std::vector<std::string>& environment,
+                           const std::vector<int>& inheritedFds) {
+    std::vector<std::string> argv = arguments;
+    std::vector<std::string> envp = mergedEnvironment(environment);
+    auto argvPointers = pointers(argv);
+    auto envpPointers = pointers(envp);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    // Descriptors the child is meant to have lose their close-on-exec flag.
+    for (int fd : inheritedFds) posix_spawn_file_actions_adddup2(&actions, fd, fd);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    // Its own process group, so that a terminal's signals stay with the test.
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes, 0);
+    const int error =
+        posix_spawnp(&pid_, argv.at(0).c_str(), &actions, &attributes, argvPointers.data(), envpPointers.data());
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
+    if (error != 0) throw std::runtime_error("cannot start " + argv[0] + ": " + std::strerror(error));
+}
+
+ChildProcess::~ChildProcess() { terminate(); }
+
+bool ChildProcess::running() { return !wait(std::chrono::milliseconds(0)).has_value(); }
+
+std::optional<int> ChildProcess::wait(std::chrono::milliseconds timeout) {
+    if (status_) return status_;
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        int status = 0;
+        const pid_t done = waitpid(pid_, &status, WNOHANG);
+        if (done == pid_) {
+            status_ = WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+            return status_;
+        }
+        if (done < 0 && errno != EINTR) return status_ = -1;
+        if (std::chrono::steady_clock::now() >= deadline) return std::nullopt;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
+void ChildProcess::terminate() {
+    if (pid_ <= 0 || status_) return;
+    kill(pid_, SIGTERM);
+    if (!wait(std::chrono::seconds(3))) {
+        kill(pid_, SIGKILL);
+        wait(std::chrono::seconds(3));
+    }
+}
+
+std::string desktopUnavailableReason() {
+    for (const char* tool : {"Xvfb", "openbox", "xdotool", "xprop"})
+        if (shell(std::string("command -v ") + tool + " >/dev/null 2>&1") != 0)
+            return std::string(tool) + " is not installed (tools/setup.sh installs it)";
+    return {};
+}
+
+VirtualDesktop::VirtualDesktop() {
+    // Xvfb picks a free display itself and writes its number to the pipe.
+    int ends[2];
+    if (pipe2(ends, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
+    try {
+        server_.emplace(std::vector<std::string>{"Xvfb", "-displayfd", std::to_string(ends[1]), "-screen", "0",
+                                                 "1024x768x24", "-nolisten", "tcp"},
+                        std::vector<std::string>{}, std::vector<int>{ends[1]});
+    } catch (...) {
+        close(ends[0]);
+        close(ends[1]);
+        throw;
+    }
+    close(ends[1]);
+    std::string number;
+    pollfd ready{ends[0], POLLIN, 0};
+    while (number.find('\n') == std::string::npos && poll(&ready, 1, 10000) > 0) {
+        char buffer[16];
+        const ssize_t n = read(ends[0], buffer, sizeof buffer);
+        if (n <= 0) break;
+        number.append(buffer, static_cast<std::size_t>(n));
+    }
+    close(ends[0]);
+    if (number.empty() || number.find('\n') == std::string::npos) throw std::runtime_error("Xvfb did not start");
+    display_ = ":" + number.substr(0, number.find('\n'));
+
+    windowManager_.emplace(std::vector<std::string>{"openbox"}, std::vector<std::string>{"DISPLAY=" + display_});
+    // openbox is ready once it has announced itself on the root window.
+    for (int attempt = 0; attempt < 200; ++attempt) {
+        if (capture("DISPLAY=" + display_ + " xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null").find("window id") !=
+            std::string::npos)
+            return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    throw std::runtime_error("openbox did not start on " + display_);
+}
+
+VirtualDesktop::~VirtualDesktop() {
+    windowManager_.reset();
+    server_.reset();
+}
+
+std::string VirtualDesktop::xdotool(const std::string& arguments) const {
+    return capture("DISPLAY=" + display_ + " xdotool " + arguments + " 2>/dev/null");
+}
+
+std::vector<std::string> VirtualDesktop::windowsNamed(const std::string& titleRegex) const {
+    std::istringstream ids(xdotool("search --onlyvisible --name '^" + titleRegex + "$'"));
+    std::vector<std::string> windows;
+    for (std::string id; ids >> id;) windows.push_back(id);
+    return windows;
+}
+
+}  // namespace testing_support
