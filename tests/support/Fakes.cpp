@@ -15,6 +15,9 @@ FakePlatform::FakePlatform() {
     auto fakeTransfer = std::make_unique<FakeTransfer>();
     transfer = fakeTransfer.get();
     platform.transfer = std::move(fakeTransfer);
+    auto fakeAdapterInfo = std::make_unique<FakeAdapterInfo>();
+    adapterInfo = fakeAdapterInfo.get();
+    platform.adapterInfo = std::move(fakeAdapterInfo);
 }
 
 bool waitUntil(const std::function<bool()>& predicate, int timeoutMs) {

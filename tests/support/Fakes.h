@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/Platform.h"
+#include "tests/support/FakeAdapterInfo.h"
 #include "toolkit/Application.h"
 
 namespace testing_support {
@@ -30,6 +31,7 @@ struct FakePlatform {
     FakePlatform();
     app::Platform platform;
     FakeTransfer* transfer = nullptr;
+    FakeAdapterInfo* adapterInfo = nullptr;
 };
 
 // Runs the event loop until the predicate holds or the time is up; answers
