@@ -204,7 +204,8 @@ std::vector<InterfaceFacts> readInterfaces() {
     std::unordered_map<std::uint32_t, std::size_t> byIndex;
     unsigned int seq = 1;
 
-    dump(socket.get(), RTM_GETLINK, AF_UNSPEC, sizeof(ifinfomsg), seq++, [&](const nlmsghdr* message) {
+    constexpr std::uint8_t anyFamily = 0;
+    dump(socket.get(), RTM_GETLINK, anyFamily, sizeof(ifinfomsg), seq++, [&](const nlmsghdr* message) {
         if (message->nlmsg_type != RTM_NEWLINK) return;
         const auto* link = static_cast<const ifinfomsg*>(mnl_nlmsg_get_payload(message));
         InterfaceFacts facts;

@@ -90,6 +90,7 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    void applyTabStops();
     void scheduleSync();
     void syncEditor();
     void takeEditorText();
