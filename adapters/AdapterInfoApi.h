@@ -66,6 +66,8 @@ struct IP_ADAPTER_INFO {
 static_assert(sizeof(IP_ADDRESS_STRING) == 16);
 static_assert(sizeof(IP_ADAPTER_INFO::AdapterName) == 260);
 static_assert(sizeof(IP_ADAPTER_INFO::Description) == 132);
+// The published 64-bit size; 640 belongs to 32-bit builds.
+static_assert(sizeof(void*) != 8 || sizeof(IP_ADAPTER_INFO) == 704);
 
 // The platform's adapter list, answered with the two-call contract: with no
 // buffer it answers ERROR_BUFFER_OVERFLOW and the size it needs; with a

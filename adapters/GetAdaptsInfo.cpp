@@ -78,6 +78,8 @@ std::int32_t ListAdapters(AdapterInfoApi& api, std::vector<AdapterRecord>& adapt
     const auto first = reinterpret_cast<std::uintptr_t>(buffer.get());
     const std::size_t room = allocated / sizeof(IP_ADAPTER_INFO);
     const void* p = buffer.get();
+    // The local record has the entry's own layout, so one copy moves exactly
+    // one entry, whatever size this platform gives it.
     IP_ADAPTER_INFO record;
     while (p != nullptr) {
         const auto at = reinterpret_cast<std::uintptr_t>(p);

@@ -3,6 +3,8 @@
 // The public address comes from a fake; the adapters are the real ones.
 #include <QApplication>
 #include <QTimer>
+#include <cstdio>
+#include <cstdlib>
 
 #include "adapters/Form2.h"
 #include "adapters/LinuxAdapterInfo.h"
