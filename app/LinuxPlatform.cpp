@@ -1,5 +1,6 @@
 #include "app/LinuxPlatform.h"
 
+#include "adapters/LinuxAdapterInfo.h"
 #include "probes/CurlInternet.h"
 #include "probes/NetlinkLocalIp.h"
 
@@ -10,6 +11,7 @@ Platform makeLinuxPlatform() {
     platform.transfer = std::make_unique<probes::CurlTransfer>();
     platform.internet = std::make_unique<probes::CurlInternet>();
     platform.localIp = std::make_unique<probes::NetlinkLocalIp>();
+    platform.adapterInfo = std::make_unique<adapters::LinuxAdapterInfo>();
     return platform;
 }
 

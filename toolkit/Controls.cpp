@@ -124,6 +124,7 @@ TextBox::TextBox(QWidget* parent, bool multiLine, ScrollBars scrollBars)
         plain_->setLineWrapMode(horizontal ? QPlainTextEdit::NoWrap : QPlainTextEdit::WidgetWidth);
         layout->addWidget(plain_);
         setFocusProxy(plain_);
+        applyTabStops();
         connect(plain_, &QPlainTextEdit::textChanged, this, [this] {
             if (!syncing_) takeEditorText();
         });
@@ -200,7 +201,16 @@ void TextBox::setAlignment(Qt::Alignment alignment) {
 
 void TextBox::changeEvent(QEvent* event) {
     QFrame::changeEvent(event);
-    if (event->type() == QEvent::FontChange) editor()->setFont(font());
+    if (event->type() == QEvent::FontChange) {
+        editor()->setFont(font());
+        applyTabStops();
+    }
+}
+
+// A tab stop every eight average characters, as the platform's edit control
+// has them, rather than Qt's fixed 80 pixels.
+void TextBox::applyTabStops() {
+    if (plain_) plain_->setTabStopDistance(8 * QFontMetricsF(font()).averageCharWidth());
 }
 
 // Many small insertions (a report printed piece by piece) are applied to the

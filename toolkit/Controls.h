@@ -108,6 +108,7 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    void applyTabStops();
     void scheduleSync();
     void syncEditor();
     void takeEditorText();

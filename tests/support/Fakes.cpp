@@ -60,6 +60,9 @@ FakePlatform::FakePlatform() {
     auto fakeLocalIp = std::make_unique<FakeLocalIp>();
     localIp = fakeLocalIp.get();
     platform.localIp = std::move(fakeLocalIp);
+    auto fakeAdapterInfo = std::make_unique<FakeAdapterInfo>();
+    adapterInfo = fakeAdapterInfo.get();
+    platform.adapterInfo = std::move(fakeAdapterInfo);
 }
 
 bool waitUntil(const std::function<bool()>& predicate, int timeoutMs) {

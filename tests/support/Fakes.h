@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/Platform.h"
+#include "tests/support/FakeAdapterInfo.h"
 #include "toolkit/Application.h"
 #include "toolkit/Controls.h"
 
@@ -79,6 +80,7 @@ struct FakePlatform {
     FakeTransfer* transfer = nullptr;
     FakeInternet* internet = nullptr;
     FakeLocalIp* localIp = nullptr;
+    FakeAdapterInfo* adapterInfo = nullptr;
 };
 
 // Runs the event loop until the predicate holds or the time is up; answers
