@@ -37,6 +37,11 @@ QPixmap picture(const char* path) {
     return QPixmap(QString::fromLatin1(path));
 }
 
+QString picturePath(const char* path) {
+    ensureRegistered();
+    return QString::fromLatin1(path);
+}
+
 QCursor handCursor() {
     ensureRegistered();
     QFile file(QString::fromLatin1(kHandCursorPath));

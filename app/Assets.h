@@ -18,6 +18,8 @@ inline constexpr const char* kHandCursorPath = ":/assets/Hand.cur";
 QIcon windowIcon();
 // A picture of the resources; null when it cannot be read.
 QPixmap picture(const char* path);
+// The resource path of a picture, for a control that reads it when first shown.
+QString picturePath(const char* path);
 // The pointing hand over the command buttons, with the hot spot its file
 // gives (the tip of the index finger).
 QCursor handCursor();

@@ -13,7 +13,16 @@ void installFontSubstitutes() {
 
     const QString tahoma = QString::fromLatin1(kTahomaFamily);
     if (!QFontDatabase::hasFamily(tahoma) && QFont::substitutes(tahoma).isEmpty()) {
-        QString sans = QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
+        // A concrete installed family: an alias such as "Sans Serif" would
+        // send every lookup through fontconfig's slow fallback search.
+        QString sans;
+        for (const char* family : {"DejaVu Sans", "Liberation Sans", "Noto Sans"}) {
+            if (QFontDatabase::hasFamily(QString::fromLatin1(family))) {
+                sans = QString::fromLatin1(family);
+                break;
+            }
+        }
+        if (sans.isEmpty()) sans = QFontInfo(QFontDatabase::systemFont(QFontDatabase::GeneralFont)).family();
         if (sans.isEmpty() || sans == tahoma) sans = QStringLiteral("Sans Serif");
         QFont::insertSubstitution(tahoma, sans);
     }

@@ -149,7 +149,7 @@ void Form1::createControls(QWidget& window) {
     Picture1 = new toolkit::PictureBox(wanLan);
     Picture1->Move(0, 360, 5520, 2625);
     Picture1->setBackColor(kBlack);
-    Picture1->setPicture(picture(kPanelPicturePath));
+    Picture1->setPicture(picturePath(kPanelPicturePath));
     Picture1->setBorder(true);
     Picture1->setTabIndex(4);
     Picture1->setAccessibleName(QStringLiteral("Connection panel"));
@@ -186,7 +186,7 @@ void Form1::createControls(QWidget& window) {
     // Tab "Legend": the picture, then the captions over it.
     Image1 = new toolkit::Image(legend);
     Image1->Move(0, 360, 5580, 2670);
-    Image1->setPicture(picture(kLegendPicturePath));
+    Image1->setPicture(picturePath(kLegendPicturePath));
     Image1->setAccessibleName(QStringLiteral("Legend"));
     Image1->setAccessibleDescription(QStringLiteral(
         "Four lamp bars. Modem only: green Online, yellow WAN Only. Modem and router: green Online, "
@@ -220,7 +220,7 @@ void Form1::createControls(QWidget& window) {
     Picture4->Move(4320, 360, 900, 825);
     Picture4->setBackColor(kBlack);
     Picture4->setBorder(false);
-    Picture4->setPicture(picture(kEmblemPath));
+    Picture4->setPicture(picturePath(kEmblemPath));
     Picture4->setTabIndex(13);
     Picture4->setAccessibleName(QStringLiteral("Emblem"));
     Qor = new toolkit::CommandButton(about);

@@ -1,5 +1,6 @@
 #include "app/LinuxPlatform.h"
 
+#include "adapters/LinuxAdapterInfo.h"
 #include "probes/CurlInternet.h"
 #include "probes/NetlinkLocalIp.h"
 #include "toolkit/XdgShell.h"
@@ -11,6 +12,7 @@ Platform makeLinuxPlatform() {
     platform.transfer = std::make_unique<probes::CurlTransfer>();
     platform.internet = std::make_unique<probes::CurlInternet>();
     platform.localIp = std::make_unique<probes::NetlinkLocalIp>();
+    platform.adapterInfo = std::make_unique<adapters::LinuxAdapterInfo>();
     platform.shell = std::make_unique<toolkit::XdgShell>();
     return platform;
 }

@@ -3,10 +3,10 @@
 
 #include <thread>
 
-#include "app/Fonts.h"
 #include "app/Form1.h"
 #include "app/Identity.h"
 #include "app/LinuxPlatform.h"
+#include "app/Startup.h"
 #include "toolkit/MessageBoxPresenter.h"
 
 int main(int argc, char* argv[]) {
@@ -16,13 +16,7 @@ int main(int argc, char* argv[]) {
     std::thread fontConfiguration([] { FcInit(); });
     QApplication qt(argc, argv);
     fontConfiguration.join();
-    QApplication::setApplicationName(QStringLiteral("Lumenfold"));
-    QApplication::setApplicationVersion(QStringLiteral("1.5"));
-    QApplication::setDesktopFileName(QStringLiteral("net.lumenfold.Lumenfold"));
-    // The runtime decides when the application ends: when its last loaded
-    // window goes, checked after the running handler.
-    QApplication::setQuitOnLastWindowClosed(false);
-    app::installFontSubstitutes();
+    app::prepareApplication();
 
     toolkit::MessageBoxPresenter presenter(QString::fromLatin1(app::kTitle));
     toolkit::Application application(presenter);

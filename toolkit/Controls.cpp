@@ -124,6 +124,7 @@ TextBox::TextBox(QWidget* parent, bool multiLine, ScrollBars scrollBars)
         plain_->setLineWrapMode(horizontal ? QPlainTextEdit::NoWrap : QPlainTextEdit::WidgetWidth);
         layout->addWidget(plain_);
         setFocusProxy(plain_);
+        applyTabStops();
         connect(plain_, &QPlainTextEdit::textChanged, this, [this] {
             if (!syncing_) takeEditorText();
         });
@@ -200,7 +201,16 @@ void TextBox::setAlignment(Qt::Alignment alignment) {
 
 void TextBox::changeEvent(QEvent* event) {
     QFrame::changeEvent(event);
-    if (event->type() == QEvent::FontChange) editor()->setFont(font());
+    if (event->type() == QEvent::FontChange) {
+        editor()->setFont(font());
+        applyTabStops();
+    }
+}
+
+// A tab stop every eight average characters, as the platform's edit control
+// has them, rather than Qt's fixed 80 pixels.
+void TextBox::applyTabStops() {
+    if (plain_) plain_->setTabStopDistance(8 * QFontMetricsF(font()).averageCharWidth());
 }
 
 // Many small insertions (a report printed piece by piece) are applied to the
@@ -470,12 +480,35 @@ void ProgressBar::paintEvent(QPaintEvent*) {
 
 // ---------------------------------------------------------------- PictureBox, Image
 
+void LazyPicture::set(const QPixmap& picture) {
+    picture_ = picture;
+    pendingPath_.clear();
+}
+
+void LazyPicture::set(const QString& path) {
+    picture_ = QPixmap();
+    pendingPath_ = path;
+}
+
+const QPixmap& LazyPicture::get() const {
+    if (!pendingPath_.isEmpty()) {
+        picture_.load(pendingPath_);
+        pendingPath_.clear();
+    }
+    return picture_;
+}
+
 PictureBox::PictureBox(QWidget* parent) : Control<QFrame>(parent) {
     setAutoFillBackground(true);
 }
 
 void PictureBox::setPicture(const QPixmap& picture) {
-    picture_ = picture;
+    picture_.set(picture);
+    update();
+}
+
+void PictureBox::setPicture(const QString& path) {
+    picture_.set(path);
     update();
 }
 
@@ -492,23 +525,28 @@ void PictureBox::setBorder(bool singleLine) {
 
 void PictureBox::paintEvent(QPaintEvent* event) {
     QFrame::paintEvent(event);
-    if (picture_.isNull()) return;
+    if (Picture().isNull()) return;
     QPainter p(this);
     p.setClipRect(contentsRect());
-    p.drawPixmap(contentsRect().topLeft(), picture_);
+    p.drawPixmap(contentsRect().topLeft(), Picture());
 }
 
 Image::Image(QWidget* parent) : Control<QWidget>(parent) {}
 
 void Image::setPicture(const QPixmap& picture) {
-    picture_ = picture;
+    picture_.set(picture);
+    update();
+}
+
+void Image::setPicture(const QString& path) {
+    picture_.set(path);
     update();
 }
 
 void Image::paintEvent(QPaintEvent*) {
-    if (picture_.isNull()) return;
+    if (Picture().isNull()) return;
     QPainter p(this);
-    p.drawPixmap(0, 0, picture_);
+    p.drawPixmap(0, 0, Picture());
 }
 
 // ---------------------------------------------------------------- TabControl

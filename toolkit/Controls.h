@@ -108,6 +108,7 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    void applyTabStops();
     void scheduleSync();
     void syncEditor();
     void takeEditorText();
@@ -212,6 +213,19 @@ private:
     QColor bar_;
 };
 
+// A picture read from a file when it is first needed, so that the pictures
+// of tabs nobody has opened yet cost nothing at start-up.
+class LazyPicture {
+public:
+    void set(const QPixmap& picture);
+    void set(const QString& path);
+    const QPixmap& get() const;
+
+private:
+    mutable QPixmap picture_;
+    mutable QString pendingPath_;
+};
+
 // A picture box: draws its picture unscaled from the top-left corner, cuts
 // off what exceeds it, and may contain other controls.
 class PictureBox : public Control<QFrame> {
@@ -219,7 +233,8 @@ class PictureBox : public Control<QFrame> {
 public:
     explicit PictureBox(QWidget* parent);
     void setPicture(const QPixmap& picture);
-    const QPixmap& Picture() const { return picture_; }
+    void setPicture(const QString& path);
+    const QPixmap& Picture() const { return picture_.get(); }
     void setBackColor(const QColor& color);
     void setBorder(bool singleLine);
 
@@ -227,7 +242,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    QPixmap picture_;
+    LazyPicture picture_;
 };
 
 // An image: a picture drawn unscaled from the top-left corner.
@@ -236,13 +251,14 @@ class Image : public Control<QWidget> {
 public:
     explicit Image(QWidget* parent);
     void setPicture(const QPixmap& picture);
-    const QPixmap& Picture() const { return picture_; }
+    void setPicture(const QString& path);
+    const QPixmap& Picture() const { return picture_.get(); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    QPixmap picture_;
+    LazyPicture picture_;
 };
 
 // A tabbed dialog: one row of captioned tabs along the top edge. Each tab

@@ -12,7 +12,7 @@ packages=(
   libcpp-httplib-dev libgtest-dev libgmock-dev
   fonts-dseg fonts-dejavu-core
   xvfb xauth x11-utils xdotool imagemagick openbox
-  iproute2 procps
+  iproute2 procps libmnl-dev
   desktop-file-utils appstream dpkg-dev fakeroot file xdg-utils
   libgif-dev libjpeg-dev
   hyperfine libxcb1-dev libfontconfig-dev

@@ -14,6 +14,7 @@
 
 #include "app/Form1.h"
 #include "app/LinuxPlatform.h"
+#include "app/Startup.h"
 
 namespace {
 
@@ -39,7 +40,7 @@ void printLamp(const char* name, const toolkit::CheckBox& lamp) {
 
 int main(int argc, char* argv[]) {
     QApplication qt(argc, argv);
-    QApplication::setQuitOnLastWindowClosed(false);
+    app::prepareApplication();
     std::string grabTo;
     for (int i = 1; i + 1 < argc; ++i)
         if (std::string(argv[i]) == "--grab") grabTo = argv[i + 1];

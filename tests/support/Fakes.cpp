@@ -60,6 +60,9 @@ FakePlatform::FakePlatform() {
     auto fakeLocalIp = std::make_unique<FakeLocalIp>();
     localIp = fakeLocalIp.get();
     platform.localIp = std::move(fakeLocalIp);
+    auto fakeAdapterInfo = std::make_unique<FakeAdapterInfo>();
+    adapterInfo = fakeAdapterInfo.get();
+    platform.adapterInfo = std::move(fakeAdapterInfo);
     auto fakeShell = std::make_unique<FakeShell>();
     shell = fakeShell.get();
     platform.shell = std::move(fakeShell);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/Platform.h"
+#include "tests/support/FakeAdapterInfo.h"
 #include "toolkit/Application.h"
 #include "toolkit/Controls.h"
 
@@ -96,6 +97,7 @@ struct FakePlatform {
     FakeTransfer* transfer = nullptr;
     FakeInternet* internet = nullptr;
     FakeLocalIp* localIp = nullptr;
+    FakeAdapterInfo* adapterInfo = nullptr;
     FakeShell* shell = nullptr;
 };
 

@@ -1,0 +1,82 @@
+#include "adapters/Form2.h"
+
+#include <QFont>
+
+namespace adapters {
+
+namespace {
+const QString kCrLf = QStringLiteral("\r\n");
+const QString kTab = QStringLiteral("\t");
+}  // namespace
+
+Form2::Form2(toolkit::Application& app, const toolkit::Form& mainWindow, AdapterInfoApi& adapterInfo, QIcon icon)
+    : toolkit::Form(app), Form1(mainWindow), adapterInfo_(adapterInfo), icon_(std::move(icon)) {}
+
+toolkit::FormStyle Form2::style() const {
+    return {QStringLiteral("Adapter Info"), QSize(5340, 2790), icon_, toolkit::StartUpPosition::Manual};
+}
+
+void Form2::createControls(QWidget& window) {
+    QFont font(QStringLiteral("Tahoma"));
+    font.setPointSizeF(8.25);
+    font.setWeight(QFont::Normal);
+    window.setFont(font);
+
+    txtOut = new toolkit::TextBox(&window, true, toolkit::TextBox::ScrollBars::Both);
+    txtOut->Move(0, 0, 5295, 2775);
+    txtOut->setColors(QColor(0, 255, 0), QColor(0, 0, 0));
+    txtOut->setLocked(false);
+    // First (and only) stop in the tab order.
+    txtOut->setFocus();
+}
+
+void Form2::releaseControls() { txtOut = nullptr; }
+
+void Form2::Form_Load() {
+    AdapterCount = GetAdaptsInfo::ListAdapters(adapterInfo_, Adapters);
+    PrintReport();
+    setLeft(Form1.ScaleWidth() / 60.0f + Form1.Left());
+    setTop(Form1.ScaleHeight() / 7.0f + Form1.Top());
+}
+
+void Form2::Form_Resize() {
+    if (WindowState() == 1) return;
+    txtOut->Move(0, 0, ScaleWidth(), ScaleHeight());
+}
+
+void Form2::PrintReport() {
+    txtOut->setSelText(QString::number(AdapterCount));
+    txtOut->setSelText(QStringLiteral(" adapter(s) found."));
+    txtOut->setSelText(kCrLf);
+    txtOut->setSelText(kCrLf);
+    const std::int32_t last = AdapterCount - 1;
+    for (std::int32_t i = 0; i <= last; ++i) {
+        const AdapterRecord& r = Adapters.at(static_cast<std::size_t>(i));
+        txtOut->setSelText(QStringLiteral("Adapter "));
+        txtOut->setSelText(QString::number(i));
+        txtOut->setSelText(kCrLf);
+        txtOut->setSelText(kTab);
+        txtOut->setSelText(QStringLiteral("Description = "));
+        txtOut->setSelText(r.Description);
+        txtOut->setSelText(kCrLf);
+        txtOut->setSelText(kTab);
+        txtOut->setSelText(QStringLiteral("AdapterIndex = "));
+        txtOut->setSelText(QString::number(r.Index));
+        txtOut->setSelText(kCrLf);
+        txtOut->setSelText(kTab);
+        txtOut->setSelText(QStringLiteral("Name = "));
+        txtOut->setSelText(r.Name);
+        txtOut->setSelText(kCrLf);
+        txtOut->setSelText(kTab);
+        txtOut->setSelText(QStringLiteral("IP = "));
+        txtOut->setSelText(r.IP);
+        txtOut->setSelText(kCrLf);
+        txtOut->setSelText(kTab);
+        txtOut->setSelText(QStringLiteral("GatewayIP = "));
+        txtOut->setSelText(r.GatewayIP);
+        txtOut->setSelText(kCrLf);
+        txtOut->setSelText(kCrLf);
+    }
+}
+
+}  // namespace adapters
