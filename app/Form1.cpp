@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/Assets.h"
 #include "app/ConnectionState.h"
 #include "app/Identity.h"
 #include "probes/Connectivity.h"
@@ -171,6 +172,15 @@ void Form1::Timer1_Timer() {
         next([&] { chkred->setTop(kLampTop1700); });
         break;
     }
+}
+
+void Form1::chkAdp_Click() {
+    if (!Form2)
+        Form2 = std::make_unique<adapters::Form2>(application(), *this, service(platform_.adapterInfo), windowIcon());
+    // Loads (lists the adapters) only when it is not loaded yet.
+    Form2->Show();
+    // Raises this Click once more, nested; that run finds the box at 0.
+    chkAdp->setValue(0);
 }
 
 void Form1::chkReload_Click() {

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "adapters/Form2.h"
 #include "app/Platform.h"
 #include "toolkit/Controls.h"
 #include "toolkit/Form.h"
@@ -46,6 +47,10 @@ public:
     toolkit::PictureBox* Picture4 = nullptr;
     toolkit::TextBox* txtText1 = nullptr;
 
+    // The Adapter Info window, made on first use by Adapter Info and kept
+    // for the application's life; loaded and unloaded as it opens and closes.
+    std::unique_ptr<adapters::Form2> Form2;
+
 protected:
     toolkit::FormStyle style() const override;
     void createControls(QWidget& window) override;
@@ -53,6 +58,7 @@ protected:
 
     void Form_Load() override;
     void Timer1_Timer();
+    void chkAdp_Click();
     void chkReload_Click();
     void WAN2_Click();
     void Qor_Click();

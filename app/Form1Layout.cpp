@@ -232,6 +232,7 @@ void Form1::createControls(QWidget& window) {
 
     toolkit::orderFocusByTabIndex(window);
     bindTimer(Timer1, [this] { Timer1_Timer(); });
+    bind(chkAdp, &toolkit::CheckBox::Click, [this] { chkAdp_Click(); });
     bind(chkReload, &toolkit::CheckBox::Click, [this] { chkReload_Click(); });
     bind(WAN2, &toolkit::Label::Click, [this] { WAN2_Click(); });
     bind(Qor, &toolkit::CommandButton::Click, [this] { Qor_Click(); });

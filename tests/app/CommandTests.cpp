@@ -8,6 +8,7 @@
 #include <QUrl>
 #include <gtest/gtest.h>
 
+#include "adapters/AdapterInfoApi.h"
 #include "app/Form1.h"
 #include "app/Identity.h"
 #include "tests/support/Fakes.h"
@@ -213,6 +214,127 @@ TEST_F(Commands, ReloadTwiceInARowKeepsOneMainWindow) {
     EXPECT_EQ(fetches, 3);
     EXPECT_EQ(app.loadedCount(), 1);
     EXPECT_EQ(visibleWindows(), std::vector<QWidget*>{form.window()});
+}
+
+// Adapter Info, with one adapter listed by the fake platform.
+struct AdapterInfo : Commands {
+    int adpClicks = 0;
+
+    AdapterInfo() {
+        fakes.adapterInfo->adapters = {{"enp1s0", 2, "Ethernet adapter", {"192.168.0.10"}, {"192.168.0.1"}}};
+        app.start(form);
+        finishGathering();
+    }
+    ~AdapterInfo() override {
+        if (form.Form2 && form.Form2->isLoaded()) form.Form2->Unload();
+    }
+
+    void clickAdapterInfo() {
+        // Every Click of the box, the nested one included.
+        QObject::connect(form.chkAdp, &toolkit::CheckBox::Click, form.chkAdp, [this] { ++adpClicks; });
+        click(form.chkAdp);
+    }
+    QWidget* adapterWindow() const { return form.Form2 ? form.Form2->window() : nullptr; }
+    static QString report() {
+        return QStringLiteral(
+            "1 adapter(s) found.\r\n\r\nAdapter 0\r\n\tDescription = Ethernet adapter\r\n\tAdapterIndex = 2\r\n"
+            "\tName = enp1s0\r\n\tIP = 192.168.0.10\r\n\tGatewayIP = 192.168.0.1\r\n\r\n");
+    }
+};
+
+TEST_F(AdapterInfo, OpensOneWindowAndLeavesTheBoxUnchecked) {
+    EXPECT_EQ(form.Form2, nullptr) << "made on first use";
+    clickAdapterInfo();
+    ASSERT_NE(form.Form2, nullptr);
+    ASSERT_TRUE(form.Form2->isLoaded());
+    EXPECT_EQ(adpClicks, 2) << "the reset raised one nested Click, and no more";
+    EXPECT_EQ(form.chkAdp->Value(), 0);
+    EXPECT_EQ(form.Form2->txtOut->Text(), report()) << "listed and printed once";
+    EXPECT_EQ(adapterWindow()->windowTitle(), QStringLiteral("Adapter Info"));
+    EXPECT_FALSE(adapterWindow()->windowIcon().isNull()) << "the main window's icon";
+    EXPECT_EQ(visibleWindows().size(), 2u);
+    EXPECT_TRUE(adapterWindow()->isVisible());
+    EXPECT_FALSE(app.hasEnded());
+    EXPECT_TRUE(presenter.shown.empty());
+}
+
+TEST_F(AdapterInfo, AgainWhileOpenShowsTheSameWindowWithoutListingAgain) {
+    clickAdapterInfo();
+    const int calls = fakes.adapterInfo->calls;
+    QWidget* window = adapterWindow();
+    const QPoint place = window->pos();
+    window->hide();  // out of sight behind other windows, say
+    click(form.chkAdp);
+    EXPECT_EQ(fakes.adapterInfo->calls, calls) << "no new enumeration";
+    EXPECT_EQ(adapterWindow(), window);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->pos(), place);
+    EXPECT_EQ(form.Form2->txtOut->Text(), report()) << "no second report";
+    EXPECT_EQ(form.chkAdp->Value(), 0);
+}
+
+TEST_F(AdapterInfo, ClosedThenOpenedListsAfresh) {
+    clickAdapterInfo();
+    const int calls = fakes.adapterInfo->calls;
+    adapterWindow()->close();  // the user closes it
+    EXPECT_FALSE(form.Form2->isLoaded());
+    EXPECT_FALSE(app.hasEnded());
+    fakes.adapterInfo->adapters.push_back({"wlan0", 3, "Wireless", {"10.0.0.5"}, {}});
+
+    click(form.chkAdp);
+    EXPECT_GT(fakes.adapterInfo->calls, calls) << "a new enumeration";
+    ASSERT_TRUE(form.Form2->isLoaded());
+    EXPECT_TRUE(form.Form2->txtOut->Text().startsWith(QStringLiteral("2 adapter(s) found.\r\n\r\n")))
+        << "a fresh box with one new report";
+    EXPECT_EQ(form.Form2->txtOut->Text().count(QStringLiteral("adapter(s) found.")), 1);
+}
+
+TEST_F(AdapterInfo, ReloadLeavesTheOpenAdapterWindowAsItIs) {
+    clickAdapterInfo();
+    QWidget* window = adapterWindow();
+    const QPoint place = window->pos();
+    const int calls = fakes.adapterInfo->calls;
+    QPointer<QWidget> oldMain = form.window();
+
+    click(form.chkReload);
+    EXPECT_NE(form.window(), oldMain.data());
+    EXPECT_TRUE(gatheringShown());
+    EXPECT_EQ(adapterWindow(), window) << "neither closed nor rebuilt";
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->pos(), place);
+    EXPECT_EQ(fakes.adapterInfo->calls, calls) << "not refreshed";
+    EXPECT_EQ(form.Form2->txtOut->Text(), report());
+
+    // The new window's own Adapter Info shows the same window again.
+    finishGathering();
+    click(form.chkAdp);
+    EXPECT_EQ(adapterWindow(), window);
+    EXPECT_EQ(fakes.adapterInfo->calls, calls);
+    EXPECT_EQ(visibleWindows().size(), 2u);
+}
+
+TEST_F(AdapterInfo, ApplicationLivesUntilBothWindowsAreClosed) {
+    clickAdapterInfo();
+    form.window()->close();
+    EXPECT_FALSE(form.isLoaded());
+    EXPECT_FALSE(app.hasEnded()) << "Adapter Info is still open";
+    adapterWindow()->close();
+    EXPECT_TRUE(app.hasEnded());
+    EXPECT_EQ(app.exitCode(), 0);
+    EXPECT_TRUE(presenter.shown.empty());
+}
+
+TEST_F(AdapterInfo, EnumerationErrorIsShownAndEndsTheApplication) {
+    fakes.adapterInfo->script = {FakeAdapterInfo::Answer{adapters::ERROR_NOT_SUPPORTED, 0}};
+    clickAdapterInfo();
+    ASSERT_EQ(presenter.shown.size(), 1u);
+    EXPECT_EQ(presenter.shown[0].number(), static_cast<std::int32_t>(0x8004B710u));
+    EXPECT_EQ(presenter.shown[0].description(), "GetAdaptersInfo is not supported by this OS");
+    EXPECT_TRUE(app.hasEnded());
+    EXPECT_EQ(app.exitCode(), 1);
+    EXPECT_FALSE(form.Form2->isLoaded()) << "the window is never displayed";
+    EXPECT_EQ(adpClicks, 1) << "the box is not reset after the error";
+    EXPECT_TRUE(visibleWindows().empty());
 }
 
 }  // namespace
