@@ -147,7 +147,8 @@ VirtualDesktop::~VirtualDesktop() {
 }
 
 std::string VirtualDesktop::xdotool(const std::string& arguments) const {
-    return capture("DISPLAY=" + display_ + " xdotool " + arguments + " 2>/dev/null");
+    // A window that never comes (say, to --sync) must not hold the test.
+    return capture("DISPLAY=" + display_ + " timeout 15 xdotool " + arguments + " 2>/dev/null");
 }
 
 std::vector<std::string> VirtualDesktop::windowsNamed(const std::string& titleRegex) const {
