@@ -9,11 +9,12 @@
 #include "adapters/Form2.h"
 #include "adapters/LinuxAdapterInfo.h"
 #include "app/Form1.h"
+#include "app/Startup.h"
 #include "tests/support/Fakes.h"
 
 int main(int argc, char** argv) {
     QApplication qt(argc, argv);
-    QApplication::setQuitOnLastWindowClosed(false);
+    app::prepareApplication();
     const int seconds = argc > 1 ? std::atoi(argv[1]) : 5;
 
     testing_support::RecordingPresenter presenter;
