@@ -33,7 +33,12 @@ QFont digitalFont(qreal points) {
     font.setPointSizeF(points);
     font.setWeight(QFont::Bold);
     font.setItalic(true);
-    if (QFontInfo(font).family() == QString::fromLatin1(kDigitalSubstitute)) font.setStretch(kDigitalSubstituteStretch);
+    // Asked of the font database, not of a resolved QFontInfo: resolving
+    // would load a font engine for the unstretched font, used nowhere.
+    const QString family = QString::fromLatin1(kDigitalFamily);
+    const bool substituted = !QFontDatabase::hasFamily(family) &&
+                             QFont::substitutes(family).contains(QString::fromLatin1(kDigitalSubstitute), Qt::CaseInsensitive);
+    if (substituted) font.setStretch(kDigitalSubstituteStretch);
     return font;
 }
 
