@@ -11,7 +11,7 @@ packages=(
   libcurl4-openssl-dev
   libcpp-httplib-dev libgtest-dev libgmock-dev
   fonts-dseg fonts-dejavu-core
-  xvfb xauth x11-utils xdotool imagemagick openbox
+  xvfb xauth x11-utils xdotool wmctrl imagemagick openbox
   iproute2 procps libmnl-dev
   desktop-file-utils appstream dpkg-dev fakeroot file xdg-utils
   libgif-dev libjpeg-dev

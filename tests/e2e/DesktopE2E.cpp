@@ -139,14 +139,15 @@ protected:
         return id;
     }
 
+    // Raises the window first: Adapter Info opens over the main window.
     void clickIn(const std::string& window, const std::string& point) {
-        desktop->xdotool("windowactivate --sync " + window);
+        ASSERT_TRUE(eventually([&] {
+            desktop->xdotool("windowactivate --sync " + window);
+            return desktop->xdotool("getactivewindow") == window + "\n";
+        })) << "could not activate " << window << "\n" << desktop->describe();
         desktop->xdotool("mousemove --window " + window + " " + point + " click 1");
     }
-    void closeByTheUser(const std::string& window) {
-        desktop->xdotool("windowactivate --sync " + window);
-        desktop->xdotool("key alt+F4");
-    }
+    void closeByTheUser(const std::string& window) { desktop->closeWindow(window); }
 
     std::string openedText() const {
         std::ifstream file(opened);
@@ -204,10 +205,10 @@ TEST_F(Desktop, CommandsWindowsAndLifetimeOfTheRealProgram) {
     // Closing the main window leaves the program running for Adapter Info;
     // closing that ends it.
     closeByTheUser(second);
-    ASSERT_TRUE(eventually([&] { return desktop->windowsNamed(kMainTitle).empty(); })) << "main window not closed";
+    ASSERT_TRUE(eventually([&] { return desktop->windowsNamed(kMainTitle).empty(); })) << "main window not closed\n" << desktop->describe();
     std::this_thread::sleep_for(500ms);
     EXPECT_TRUE(program->running()) << "the program ended with Adapter Info still open";
-    EXPECT_EQ(desktop->windowsNamed(kAdapterTitle), std::vector<std::string>{adapterInfo});
+    EXPECT_EQ(desktop->windowsNamed(kAdapterTitle), std::vector<std::string>{adapterInfo}) << desktop->describe();
     closeByTheUser(adapterInfo);
     EXPECT_EQ(program->wait(10s), std::optional<int>(0)) << "the program did not end with its last window";
 }

@@ -98,7 +98,7 @@ void ChildProcess::terminate() {
 }
 
 std::string desktopUnavailableReason() {
-    for (const char* tool : {"Xvfb", "openbox", "xdotool", "xprop"})
+    for (const char* tool : {"Xvfb", "openbox", "xdotool", "xprop", "wmctrl"})
         if (shell(std::string("command -v ") + tool + " >/dev/null 2>&1") != 0)
             return std::string(tool) + " is not installed (tools/setup.sh installs it)";
     return {};
@@ -156,6 +156,17 @@ std::vector<std::string> VirtualDesktop::windowsNamed(const std::string& titleRe
     std::vector<std::string> windows;
     for (std::string id; ids >> id;) windows.push_back(id);
     return windows;
+}
+
+void VirtualDesktop::closeWindow(const std::string& window) const {
+    // Through the window manager rather than a key press, so the close does
+    // not depend on where the keyboard focus happens to be.
+    capture("DISPLAY=" + display_ + " timeout 15 wmctrl -i -c " + window + " 2>&1");
+}
+
+std::string VirtualDesktop::describe() const {
+    return "active window: " + xdotool("getactivewindow") +
+           "managed windows:\n" + capture("DISPLAY=" + display_ + " timeout 15 wmctrl -l 2>&1");
 }
 
 }  // namespace testing_support

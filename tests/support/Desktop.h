@@ -50,6 +50,10 @@ public:
     // The ids of the viewable windows whose title matches the regular
     // expression exactly.
     std::vector<std::string> windowsNamed(const std::string& titleRegex) const;
+    // Asks the window manager to close the window, as its close button does.
+    void closeWindow(const std::string& window) const;
+    // Which window is active and which are managed, for a failure message.
+    std::string describe() const;
 
 private:
     std::string display_;
