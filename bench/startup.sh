@@ -10,11 +10,11 @@ build="${BUILD_DIR:-build}"
 cmake --build "$build" --target lumenfold bare_window map_timer address_server >/dev/null
 
 ns="lf-bench-$$"
-display=":$((90 + $$ % 9))"
+scratch="$(mktemp -d)"
 cleanup() {
   ip netns pids "$ns" 2>/dev/null | xargs -r kill 2>/dev/null || true
   ip netns del "$ns" 2>/dev/null || true
-  rm -rf "/etc/netns/$ns"
+  rm -rf "/etc/netns/$ns" "$scratch"
 }
 trap cleanup EXIT
 ip netns add "$ns"
@@ -24,8 +24,12 @@ printf '127.0.0.1 localhost\n127.0.0.1 api.ipify.org\n' > "/etc/netns/$ns/hosts"
 
 in_ns() { ip netns exec "$ns" "$@"; }
 in_ns "$build/bench/address_server" 127.0.0.1 80 600 &
-in_ns Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-sleep 1
+# Xvfb picks a free display and writes its number once it is ready.
+in_ns Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$scratch/display" >/dev/null 2>&1 &
+for _ in $(seq 100); do grep -q . "$scratch/display" 2>/dev/null && break; sleep 0.1; done
+grep -q . "$scratch/display" || { echo "Xvfb did not start" >&2; exit 1; }
+display=":$(head -1 "$scratch/display")"
+sleep 0.5  # lets the address server come up as well
 
 export DISPLAY="$display" QT_QPA_PLATFORM=xcb
 in_ns "$build/bench/map_timer" "$runs" \
