@@ -23,9 +23,9 @@ mkdir -p "/etc/netns/$ns"
 printf '127.0.0.1 localhost\n127.0.0.1 api.ipify.org\n' > "/etc/netns/$ns/hosts"
 
 in_ns() { ip netns exec "$ns" "$@"; }
-in_ns "$build/bench/address_server" 127.0.0.1 80 600 &
+ip netns exec "$ns" "$build/bench/address_server" 127.0.0.1 80 600 &
 # Xvfb picks a free display and writes its number once it is ready.
-in_ns Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$scratch/display" >/dev/null 2>&1 &
+ip netns exec "$ns" Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$scratch/display" >/dev/null 2>&1 &
 for _ in $(seq 100); do grep -q . "$scratch/display" 2>/dev/null && break; sleep 0.1; done
 grep -q . "$scratch/display" || { echo "Xvfb did not start" >&2; exit 1; }
 display=":$(head -1 "$scratch/display")"
