@@ -23,6 +23,8 @@ mkdir -p "/etc/netns/$ns"
 printf '127.0.0.1 localhost\n127.0.0.1 api.ipify.org\n' > "/etc/netns/$ns/hosts"
 
 in_ns() { ip netns exec "$ns" "$@"; }
+# The servers are started without in_ns: a function sent to the background
+# runs in a subshell, which would outlive them and report their end.
 ip netns exec "$ns" "$build/bench/address_server" 127.0.0.1 80 600 &
 # Xvfb picks a free display and writes its number once it is ready.
 ip netns exec "$ns" Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$scratch/display" >/dev/null 2>&1 &

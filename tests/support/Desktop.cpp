@@ -146,9 +146,13 @@ VirtualDesktop::~VirtualDesktop() {
     server_.reset();
 }
 
-std::string VirtualDesktop::xdotool(const std::string& arguments) const {
+std::string VirtualDesktop::run(const std::string& commandLine) const {
     // A window that never comes (say, to --sync) must not hold the test.
-    return capture("DISPLAY=" + display_ + " timeout 15 xdotool " + arguments + " 2>/dev/null");
+    return capture("DISPLAY=" + display_ + " timeout 15 " + commandLine);
+}
+
+std::string VirtualDesktop::xdotool(const std::string& arguments) const {
+    return run("xdotool " + arguments + " 2>/dev/null");
 }
 
 std::vector<std::string> VirtualDesktop::windowsNamed(const std::string& titleRegex) const {
@@ -161,12 +165,12 @@ std::vector<std::string> VirtualDesktop::windowsNamed(const std::string& titleRe
 void VirtualDesktop::closeWindow(const std::string& window) const {
     // Through the window manager rather than a key press, so the close does
     // not depend on where the keyboard focus happens to be.
-    capture("DISPLAY=" + display_ + " timeout 15 wmctrl -i -c " + window + " 2>&1");
+    run("wmctrl -i -c " + window + " 2>&1");
 }
 
 std::string VirtualDesktop::describe() const {
     return "active window: " + xdotool("getactivewindow") +
-           "managed windows:\n" + capture("DISPLAY=" + display_ + " timeout 15 wmctrl -l 2>&1");
+           "managed windows:\n" + run("wmctrl -l 2>&1");
 }
 
 }  // namespace testing_support

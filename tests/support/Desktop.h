@@ -56,6 +56,10 @@ public:
     std::string describe() const;
 
 private:
+    // Runs a shell command line on this display, bounded in time; answers
+    // what it printed.
+    std::string run(const std::string& commandLine) const;
+
     std::string display_;
     std::optional<ChildProcess> server_;
     std::optional<ChildProcess> windowManager_;
