@@ -15,29 +15,57 @@ struct ApplicationEnded {};
 
 Application::Application(ErrorPresenter& presenter) : presenter_(presenter) {}
 
-void Application::dispatch(const std::function<void()>& handler) {
+void Application::dispatch(const std::function<void()>& handler, const Form* owner) {
     if (ended_) return;
+    if (waiter_.waiting()) {
+        held_.push_back(Held{handler, owner});
+        return;
+    }
+    const bool outermost = depth_ == 0;
+    invoke(handler, owner);
+    if (!outermost) return;
+    // What arrived while the handler waited, as a blocked queue delivers it.
+    while (!held_.empty() && !ended_) {
+        const Held next = std::move(held_.front());
+        held_.pop_front();
+        invoke(next.handler, next.owner);
+    }
+    held_.clear();
+    if (!ended_ && loaded_.empty()) end(0);
+}
+
+void Application::invoke(const std::function<void()>& handler, const Form* owner) {
     ++depth_;
+    running_.push_back(owner);
     const bool outermost = depth_ == 1;
+    // Leaving the outermost handler, however it leaves.
+    const auto leave = [&] {
+        running_.pop_back();
+        --depth_;
+        if (outermost) waiter_.rearm();
+    };
     try {
         handler();
     } catch (const ApplicationEnded&) {
-        --depth_;
+        leave();
         if (!outermost) throw;
         return;
     } catch (const std::exception& e) {
         report(Error::from(e));
-        --depth_;
+        leave();
         if (!outermost) throw ApplicationEnded{};
         return;
     }
-    --depth_;
-    if (outermost && !ended_ && loaded_.empty()) end(0);
+    leave();
 }
 
-void Application::dispatchWhenIdle(const std::function<void()>& handler) {
+void Application::dispatchWhenIdle(const std::function<void()>& handler, const Form* owner) {
     if (depth_ > 0) return;
-    dispatch(handler);
+    dispatch(handler, owner);
+}
+
+bool Application::isRunningHandlerOf(const Form& form) const {
+    return std::find(running_.begin(), running_.end(), &form) != running_.end();
 }
 
 void Application::report(const Error& error) {
@@ -49,11 +77,14 @@ void Application::report(const Error& error) {
 int Application::run(Form& startup) {
     start(startup);
     if (ended_) return exitCode_;
-    return QCoreApplication::exec();
+    inRun_ = true;
+    const int code = QCoreApplication::exec();
+    inRun_ = false;
+    return code;
 }
 
 void Application::start(Form& startup) {
-    dispatch([&] { startup.Show(); });
+    dispatch([&] { startup.Show(); }, &startup);
 }
 
 void Application::end(int exitCode) {
@@ -61,7 +92,9 @@ void Application::end(int exitCode) {
     ended_ = true;
     exitCode_ = exitCode;
     for (Form* form : std::vector<Form*>(loaded_)) form->hideWindow();
-    QCoreApplication::exit(exitCode);
+    // Only the loop run() entered: telling Qt to quit when no loop of ours
+    // runs would make every later event loop of this thread return at once.
+    if (inRun_) QCoreApplication::exit(exitCode);
 }
 
 bool Application::isLoaded(const Form& form) const {

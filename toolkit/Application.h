@@ -1,9 +1,11 @@
 #pragma once
 
+#include <deque>
 #include <functional>
 #include <vector>
 
 #include "toolkit/Error.h"
+#include "toolkit/Waiter.h"
 
 namespace toolkit {
 
@@ -25,18 +27,29 @@ public:
 //    application ends;
 //  - after the outermost handler returns, the application ends when no
 //    window is loaded any more, so that unloading and loading again inside
-//    one handler keeps it alive.
+//    one handler keeps it alive;
+//  - while a handler waits for the network (waiter()), no other handler
+//    runs: ticks are dropped, and every other notification is held and
+//    delivered, in order, once the outermost handler has returned.
 class Application {
 public:
     explicit Application(ErrorPresenter& presenter);
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
 
-    void dispatch(const std::function<void()>& handler);
+    // `owner` is the form whose handler this is, when there is one.
+    void dispatch(const std::function<void()>& handler, const Form* owner = nullptr);
     // For timer ticks: a tick that falls due while a handler is still
-    // running (inside a message box, say) is dropped, never nested.
-    void dispatchWhenIdle(const std::function<void()>& handler);
+    // running (inside a message box or a wait, say) is dropped, never nested.
+    void dispatchWhenIdle(const std::function<void()>& handler, const Form* owner = nullptr);
     bool inHandler() const noexcept { return depth_ > 0; }
+    // Whether a handler of `form` is running (or waiting) now.
+    bool isRunningHandlerOf(const Form& form) const;
+
+    // Where the platform's blocking calls wait; handed to the platform
+    // services when they are built.
+    Waiter& waiter() noexcept { return waiter_; }
+    bool isWaiting() const noexcept { return waiter_.waiting(); }
 
     // Loads and shows the start-up window, then runs the message loop until
     // the application ends. Returns the process exit code.
@@ -58,12 +71,24 @@ private:
     void formLoaded(Form& form);
     void formUnloaded(Form& form);
     void report(const Error& error);
+    void invoke(const std::function<void()>& handler, const Form* owner);
 
     ErrorPresenter& presenter_;
     std::vector<Form*> loaded_;
+    // The owners of the handlers on the stack, innermost last.
+    std::vector<const Form*> running_;
+    // Notifications that arrived during a wait, for after the handler.
+    struct Held {
+        std::function<void()> handler;
+        const Form* owner;
+    };
+    std::deque<Held> held_;
     int depth_ = 0;
     bool ended_ = false;
     int exitCode_ = 0;
+    bool inRun_ = false;
+    // Last, so that its workers are joined before anything else goes.
+    Waiter waiter_;
 };
 
 }  // namespace toolkit

@@ -113,12 +113,19 @@ void Form::hideWindow() {
 }
 
 void Form::closedByUser() {
-    app_.dispatch([this] { Unload(); });
+    if (app_.isWaiting()) {
+        // The unload itself waits for the running handler; the window goes
+        // at once, and so does the wait of a handler of this window, which
+        // then fails like a failed request.
+        hideWindow();
+        if (app_.isRunningHandlerOf(*this)) app_.waiter().cancel();
+    }
+    app_.dispatch([this] { Unload(); }, this);
 }
 
 void Form::resized() {
     if (!window_ || loading_) return;
-    app_.dispatch([this] { Form_Resize(); });
+    app_.dispatch([this] { Form_Resize(); }, this);
 }
 
 float Form::Left() const {

@@ -76,15 +76,22 @@ public:
 
 protected:
     // Connects a control's notification to a handler of this form, through
-    // the application's dispatch point.
+    // the application's dispatch point. A notification held during a wait
+    // is dropped if its window has been unloaded by the time it is due.
     template <class Sender, class Signal, class Handler>
     void bind(Sender* sender, Signal signal, Handler handler) {
-        QObject::connect(sender, signal, window_, [this, handler] { app_.dispatch(handler); });
+        QObject::connect(sender, signal, window_, [this, handler, from = window_] {
+            app_.dispatch(
+                [this, handler, from] {
+                    if (from && window_ == from) handler();
+                },
+                this);
+        });
     }
     // Ticks go through the dispatch point only while no handler is running.
     template <class Handler>
     void bindTimer(Timer* timer, Handler handler) {
-        QObject::connect(timer, &Timer::Tick, window_, [this, handler] { app_.dispatchWhenIdle(handler); });
+        QObject::connect(timer, &Timer::Tick, window_, [this, handler] { app_.dispatchWhenIdle(handler, this); });
     }
 
     virtual FormStyle style() const = 0;

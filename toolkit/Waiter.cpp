@@ -1,0 +1,94 @@
+#include "toolkit/Waiter.h"
+
+#include <QEventLoop>
+#include <QMetaObject>
+#include <algorithm>
+#include <exception>
+#include <mutex>
+
+namespace toolkit {
+
+struct Waiter::Wait {
+    // Shared with the worker.
+    std::mutex mutex;
+    bool done = false;
+    std::exception_ptr error;
+    // UI thread only.
+    QEventLoop* loop = nullptr;
+    bool cancelled = false;
+
+    bool isDone() {
+        std::lock_guard lock(mutex);
+        return done;
+    }
+};
+
+Waiter::Waiter() : inbox_(std::make_unique<QObject>()) {}
+
+Waiter::~Waiter() {
+    for (Worker& worker : workers_) worker.thread.request_stop();
+    workers_.clear();  // joins
+}
+
+void Waiter::wait(std::function<void(std::stop_token)> work) {
+    reapFinished();
+    if (cancelled_) throw WaitCancelled();
+
+    auto wait = std::make_shared<Wait>();
+    QObject* inbox = inbox_.get();
+    std::jthread thread([wait, inbox, work = std::move(work)](std::stop_token stop) {
+        std::exception_ptr error;
+        try {
+            work(stop);
+        } catch (...) {
+            error = std::current_exception();
+        }
+        {
+            std::lock_guard lock(wait->mutex);
+            wait->done = true;
+            wait->error = error;
+        }
+        // The inbox outlives every worker: ~Waiter joins them first.
+        QMetaObject::invokeMethod(
+            inbox, [wait] { if (wait->loop) wait->loop->quit(); }, Qt::QueuedConnection);
+    });
+    workers_.push_back(Worker{wait, std::move(thread)});
+
+    QEventLoop loop;
+    wait->loop = &loop;
+    waits_.push_back(wait);
+    if (!wait->isDone()) loop.exec();
+    wait->loop = nullptr;
+    std::erase(waits_, wait);
+    // The loop also returns when the application is told to end: the wait
+    // is then given up like a cancelled one.
+    if (!wait->cancelled && !wait->isDone()) stop(*wait);
+
+    if (wait->cancelled) throw WaitCancelled();
+    reapFinished();
+    std::exception_ptr error;
+    {
+        std::lock_guard lock(wait->mutex);
+        error = wait->error;
+    }
+    if (error) std::rethrow_exception(error);
+}
+
+void Waiter::cancel() {
+    cancelled_ = true;
+    for (const std::shared_ptr<Wait>& wait : waits_) stop(*wait);
+}
+
+void Waiter::stop(Wait& wait) {
+    wait.cancelled = true;
+    for (Worker& worker : workers_)
+        if (worker.wait.get() == &wait) worker.thread.request_stop();
+    if (wait.loop) wait.loop->quit();
+}
+
+void Waiter::reapFinished() {
+    // A worker that has reported is about to return: joining it is short.
+    std::erase_if(workers_, [](Worker& worker) { return worker.wait->isDone(); });
+}
+
+}  // namespace toolkit
