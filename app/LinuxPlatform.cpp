@@ -7,10 +7,10 @@
 
 namespace app {
 
-Platform makeLinuxPlatform() {
+Platform makeLinuxPlatform(toolkit::Waiter& waiter) {
     Platform platform;
-    platform.transfer = std::make_unique<probes::CurlTransfer>();
-    platform.internet = std::make_unique<probes::CurlInternet>();
+    platform.transfer = std::make_unique<probes::CurlTransfer>(&waiter);
+    platform.internet = std::make_unique<probes::CurlInternet>(&waiter);
     platform.localIp = std::make_unique<probes::NetlinkLocalIp>();
     platform.adapterInfo = std::make_unique<adapters::LinuxAdapterInfo>();
     platform.shell = std::make_unique<toolkit::XdgShell>();

@@ -20,7 +20,7 @@ int main(int argc, char* argv[]) {
 
     toolkit::MessageBoxPresenter presenter(QString::fromLatin1(app::kTitle));
     toolkit::Application application(presenter);
-    app::Platform platform = app::makeLinuxPlatform();
+    app::Platform platform = app::makeLinuxPlatform(application.waiter());
     app::Form1 form1(application, platform);
     return application.run(form1);
 }

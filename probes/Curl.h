@@ -3,6 +3,7 @@
 #include <curl/curl.h>
 
 #include <memory>
+#include <stop_token>
 
 namespace probes::curl {
 
@@ -20,5 +21,10 @@ struct SlistDeleter {
 using Slist = std::unique_ptr<curl_slist, SlistDeleter>;
 
 EasyHandle makeEasy();
+
+// Runs a prepared easy handle to its end, as curl_easy_perform does, but
+// gives up at once, with CURLE_ABORTED_BY_CALLBACK, when `stop` is stopped,
+// whatever the transfer is doing then (name resolution included).
+CURLcode perform(CURL* easy, std::stop_token stop);
 
 }  // namespace probes::curl

@@ -1,9 +1,11 @@
 #include "probes/CurlInternet.h"
 
 #include <cstring>
+#include <memory>
 #include <string_view>
 
 #include "probes/Curl.h"
+#include "toolkit/Waiter.h"
 
 namespace probes {
 
@@ -68,10 +70,45 @@ curl::Slist headerList(const char* headers, std::uint32_t length) {
     return list;
 }
 
+// One GET up to the final status line; runs on the waiter's worker and
+// owns all it uses.
+Answer askForStatus(const std::string& url, const std::string& agent, bool direct, const curl::Slist& requestHeaders,
+                    const CurlInternet::Options& options, std::stop_token stop) {
+    auto easy = curl::makeEasy();
+    CURL* h = easy.get();
+    Answer answer;
+    curl_easy_setopt(h, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
+    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 0L);
+    curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(h, CURLOPT_USERAGENT, agent.c_str());
+    curl_easy_setopt(h, CURLOPT_HTTPHEADER, requestHeaders.get());
+    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(options.connectTimeout.count()));
+    curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, static_cast<long>(options.answerTimeout.count()));
+    curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, &onHeaderLine);
+    curl_easy_setopt(h, CURLOPT_HEADERDATA, &answer);
+    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &refuseBody);
+    if (direct) curl_easy_setopt(h, CURLOPT_NOPROXY, "*");
+
+    const CURLcode result = curl::perform(h, stop);
+    // A transfer that ran to its end without any status line (a reply
+    // without a body) still answered if curl saw a response code.
+    if (!answer.final && result == CURLE_OK) {
+        long code = 0;
+        curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &code);
+        if (code >= 200) {
+            answer.status = static_cast<int>(code);
+            answer.final = true;
+        }
+    }
+    return answer;
+}
+
 }  // namespace
 
-CurlInternet::CurlInternet() : CurlInternet(Options{}) {}
-CurlInternet::CurlInternet(Options options) : options_(options) {}
+CurlInternet::CurlInternet(toolkit::Waiter* waiter) : CurlInternet(Options{}, waiter) {}
+CurlInternet::CurlInternet(Options options, toolkit::Waiter* waiter) : options_(options), waiter_(waiter) {}
 
 HINTERNET CurlInternet::InternetOpenA(const std::string& agent, std::uint32_t accessType, const char*,
                                       const char*, std::uint32_t flags) {
@@ -89,34 +126,16 @@ HINTERNET CurlInternet::InternetOpenUrlA(HINTERNET session, const std::string& u
     if (found == handles_.end() || !found->second.isSession) return 0;
     const Entry& owner = found->second;
 
-    auto easy = curl::makeEasy();
-    CURL* h = easy.get();
     Answer answer;
-    const curl::Slist requestHeaders = headerList(headers, headersLength);
-    curl_easy_setopt(h, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
-    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 0L);
-    curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(h, CURLOPT_USERAGENT, owner.agent.c_str());
-    curl_easy_setopt(h, CURLOPT_HTTPHEADER, requestHeaders.get());
-    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(options_.connectTimeout.count()));
-    curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, static_cast<long>(options_.answerTimeout.count()));
-    curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, &onHeaderLine);
-    curl_easy_setopt(h, CURLOPT_HEADERDATA, &answer);
-    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &refuseBody);
-    if (owner.accessType == INTERNET_OPEN_TYPE_DIRECT) curl_easy_setopt(h, CURLOPT_NOPROXY, "*");
-
-    const CURLcode result = curl_easy_perform(h);
-    // A transfer that ran to its end without any status line (a reply
-    // without a body) still answered if curl saw a response code.
-    if (!answer.final && result == CURLE_OK) {
-        long code = 0;
-        curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &code);
-        if (code >= 200) {
-            answer.status = static_cast<int>(code);
-            answer.final = true;
-        }
+    try {
+        answer = toolkit::waitFor(
+            waiter_, [url, agent = owner.agent, direct = owner.accessType == INTERNET_OPEN_TYPE_DIRECT,
+                      requestHeaders = std::make_shared<curl::Slist>(headerList(headers, headersLength)),
+                      options = options_](std::stop_token stop) {
+                return askForStatus(url, agent, direct, *requestHeaders, options, stop);
+            });
+    } catch (const toolkit::WaitCancelled&) {
+        // No answer came: no handle.
     }
     if (!answer.final) return 0;
 

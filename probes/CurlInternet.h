@@ -7,6 +7,10 @@
 
 #include "probes/InternetApi.h"
 
+namespace toolkit {
+class Waiter;
+}
+
 namespace probes {
 
 // INTERNET_OPEN_TYPE_DIRECT: no proxy at all.
@@ -27,7 +31,9 @@ static_assert(kProbeConnectTimeout <= kProbeAnswerTimeout && kProbeAnswerTimeout
 // The body is never downloaded, redirects are not followed (an answer is an
 // answer), and nothing is cached: every open goes to the server and asks
 // any cache on the way not to answer for it. Handles belong to this object
-// and are used from one thread.
+// and are used from one thread. With a waiter, the open's request runs on
+// its worker; a cancelled wait gives no handle, as a site that never
+// answered does.
 class CurlInternet : public InternetApi {
 public:
     struct Options {
@@ -37,8 +43,8 @@ public:
         std::chrono::milliseconds answerTimeout = kProbeAnswerTimeout;
     };
 
-    CurlInternet();
-    explicit CurlInternet(Options options);
+    explicit CurlInternet(toolkit::Waiter* waiter = nullptr);
+    explicit CurlInternet(Options options, toolkit::Waiter* waiter = nullptr);
 
     // Access types: 0 (the system's proxy settings, as curl reads them from
     // the environment) or 1 (direct). Flags must be 0: there is neither an
@@ -67,6 +73,7 @@ private:
     };
 
     Options options_;
+    toolkit::Waiter* waiter_;
     std::map<HINTERNET, Entry> handles_;
     HINTERNET next_ = 0xCC0004;
 };

@@ -2,6 +2,7 @@
 
 #include "probes/Curl.h"
 #include "toolkit/Error.h"
+#include "toolkit/Waiter.h"
 
 namespace probes {
 
@@ -24,27 +25,48 @@ std::size_t collect(char* data, std::size_t size, std::size_t count, void* user)
     body->text.append(data, bytes);
     return bytes;
 }
-}  // namespace
 
-CurlTransfer::CurlTransfer() : CurlTransfer(Options{}) {}
-CurlTransfer::CurlTransfer(Options options) : options_(options) {}
+struct Outcome {
+    CURLcode result = CURLE_OK;
+    Body body;
+};
 
-std::string CurlTransfer::OpenURL(const std::string& url) {
+// The request itself; runs on the waiter's worker and owns all it uses.
+Outcome fetch(const std::string& url, const CurlTransfer::Options& options, std::stop_token stop) {
     auto handle = curl::makeEasy();
     CURL* h = handle.get();
-    Body body{{}, options_.maxBodyBytes};
+    Outcome outcome{CURLE_OK, Body{{}, options.maxBodyBytes}};
+    Body& body = outcome.body;
     curl_easy_setopt(h, CURLOPT_URL, url.c_str());
     curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, static_cast<long>(options_.requestTimeout.count()));
+    curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, static_cast<long>(options.requestTimeout.count()));
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &collect);
     curl_easy_setopt(h, CURLOPT_WRITEDATA, &body);
     // The request goes to the server every time.
     curl::Slist headers(curl_slist_append(nullptr, "Cache-Control: no-cache"));
     curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
 
-    const CURLcode result = curl_easy_perform(h);
+    outcome.result = curl::perform(h, stop);
+    return outcome;
+}
+}  // namespace
+
+CurlTransfer::CurlTransfer(toolkit::Waiter* waiter) : CurlTransfer(Options{}, waiter) {}
+CurlTransfer::CurlTransfer(Options options, toolkit::Waiter* waiter) : options_(options), waiter_(waiter) {}
+
+std::string CurlTransfer::OpenURL(const std::string& url) {
+    Outcome outcome{CURLE_ABORTED_BY_CALLBACK, Body{{}, 0}};
+    try {
+        outcome = toolkit::waitFor(waiter_, [url, options = options_](std::stop_token stop) {
+            return fetch(url, options, stop);
+        });
+    } catch (const toolkit::WaitCancelled&) {
+        // Left as a request that was given up.
+    }
+    const CURLcode result = outcome.result;
+    const Body& body = outcome.body;
     if (result == CURLE_OK) return body.text;
     if (body.overflowed)
         throw toolkit::Error(transfer_errors::ReplyTooLarge, kSource, "The reply is larger than allowed");

@@ -4,6 +4,10 @@
 #include <cstddef>
 #include <string>
 
+namespace toolkit {
+class Waiter;
+}
+
 namespace probes {
 
 // The transfer control's one request: a synchronous HTTP GET of a URL whose
@@ -24,7 +28,8 @@ inline constexpr int RequestTimedOut = 35761;
 
 // OpenURL over libcurl. Remote port 80 unless the URL names another, the
 // proxy from the environment as curl reads it, nothing cached; the status
-// code is not inspected, the body is the reply.
+// code is not inspected, the body is the reply. With a waiter the request
+// runs on its worker; a cancelled wait fails as a request that got no reply.
 class CurlTransfer : public TransferService {
 public:
     struct Options {
@@ -33,13 +38,14 @@ public:
         std::size_t maxBodyBytes = 1024 * 1024;
     };
 
-    CurlTransfer();
-    explicit CurlTransfer(Options options);
+    explicit CurlTransfer(toolkit::Waiter* waiter = nullptr);
+    explicit CurlTransfer(Options options, toolkit::Waiter* waiter = nullptr);
     std::string OpenURL(const std::string& url) override;
     const Options& options() const noexcept { return options_; }
 
 private:
     Options options_;
+    toolkit::Waiter* waiter_;
 };
 
 }  // namespace probes

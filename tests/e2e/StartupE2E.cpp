@@ -36,7 +36,7 @@ TEST(StartupInNamespaceInner, RealWindowShowsTheServedAddress) {
     if (!isInnerNetnsRun()) GTEST_SKIP() << "runs inside the namespace made by StartupInNamespace";
     RecordingPresenter presenter;
     toolkit::Application application(presenter);
-    app::Platform platform = app::makeLinuxPlatform();
+    app::Platform platform = app::makeLinuxPlatform(application.waiter());
     app::Form1 form(application, platform);
     application.start(form);
     ASSERT_TRUE(form.isLoaded());

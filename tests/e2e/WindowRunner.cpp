@@ -47,7 +47,7 @@ int main(int argc, char* argv[]) {
 
     PrintingPresenter presenter;
     toolkit::Application application(presenter);
-    app::Platform platform = app::makeLinuxPlatform();
+    app::Platform platform = app::makeLinuxPlatform(application.waiter());
     app::Form1 form1(application, platform);
     application.start(form1);
 

@@ -1,12 +1,8 @@
 // The internet session API over libcurl, against servers on loopback.
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <QTimer>
 #include <gtest/gtest.h>
 #include <mutex>
 
@@ -14,44 +10,17 @@
 #include "probes/CurlInternet.h"
 #include "tests/support/Fakes.h"
 #include "tests/support/HttpServer.h"
+#include "tests/support/SilentSocket.h"
+#include "toolkit/Waiter.h"
 
 using namespace probes;
 using namespace std::chrono_literals;
 using testing_support::HttpServer;
+using testing_support::SilentSocket;
 
 namespace {
 
 constexpr const char* kAgent = "{Qor} Lumenfold 1.5";
-
-// A loopback port that answers no connection: bound but not listening, so a
-// connect is refused at once and nobody else can take the port meanwhile.
-// With listen(), the kernel accepts connections into its backlog and the
-// socket never answers them.
-class RawSocket {
-public:
-    explicit RawSocket(bool listening) : fd_(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        if (fd_ < 0 || bind(fd_, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
-            getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length) != 0 ||
-            (listening && listen(fd_, 8) != 0))
-            return;
-        port_ = ntohs(address.sin_port);
-    }
-    ~RawSocket() {
-        if (fd_ >= 0) close(fd_);
-    }
-    RawSocket(const RawSocket&) = delete;
-    RawSocket& operator=(const RawSocket&) = delete;
-    std::string url() const { return "http://127.0.0.1:" + std::to_string(port_) + "/"; }
-    bool ok() const { return port_ > 0; }
-
-private:
-    int fd_;
-    int port_ = 0;
-};
 
 struct Timed {
     HINTERNET handle;
@@ -179,7 +148,7 @@ TEST(CurlInternet, UrlHandleComesWithTheStatusLineNotWithTheBody) {
 }
 
 TEST(CurlInternet, RefusedConnectionGivesNoHandleAtOnce) {
-    RawSocket closedPort(false);
+    SilentSocket closedPort(false);
     ASSERT_TRUE(closedPort.ok());
     CurlInternet internet;
     const HINTERNET session = openSession(internet);
@@ -189,7 +158,7 @@ TEST(CurlInternet, RefusedConnectionGivesNoHandleAtOnce) {
 }
 
 TEST(CurlInternet, ServerThatNeverAnswersIsGivenUpAfterTheTimeOut) {
-    RawSocket silent(true);
+    SilentSocket silent(true);
     ASSERT_TRUE(silent.ok());
     CurlInternet internet(CurlInternet::Options{200ms, 600ms});
     const HINTERNET session = openSession(internet);
@@ -261,10 +230,38 @@ TEST(ProbeConnectivityOverCurl, ReachableThenUnreachableAndNothingLeftOpen) {
         });
     });
     ASSERT_TRUE(server.ok());
-    RawSocket closedPort(false);
+    SilentSocket closedPort(false);
     CurlInternet internet;
     EXPECT_EQ(ProbeConnectivity(internet, kAgent, server.url()), ProbeResult::Reachable);
     EXPECT_EQ(internet.openHandles(), 0u);
     EXPECT_EQ(ProbeConnectivity(internet, kAgent, closedPort.url()), ProbeResult::Unreachable);
+    EXPECT_EQ(internet.openHandles(), 0u);
+}
+
+// Through a waiter the open runs on a worker; a wait cancelled while the
+// site stalls gives no handle at once, as a site that never answered does,
+// and the session stays usable.
+TEST(CurlInternet, ThroughAWaiterAnAnswerGivesAHandleAndACancelledOpenNone) {
+    HttpServer server([](httplib::Server& s) {
+        s.Get("/", [](const httplib::Request&, httplib::Response& response) {
+            response.set_content("<html>home</html>", "text/html");
+        });
+    });
+    SilentSocket stalled(true);
+    ASSERT_TRUE(server.ok() && stalled.ok());
+    toolkit::Waiter waiter;
+    CurlInternet internet(&waiter);
+    const HINTERNET session = openSession(internet);
+
+    const HINTERNET home = internet.InternetOpenUrlA(session, server.url("/"), nullptr, 0, kProbeUrlFlags, 0);
+    ASSERT_NE(home, 0u);
+    EXPECT_EQ(internet.statusCode(home), 200);
+
+    QTimer::singleShot(100, [&] { waiter.cancel(); });
+    const Timed cancelled = openTimed(internet, session, stalled.url());
+    EXPECT_EQ(cancelled.handle, 0u);
+    EXPECT_LT(cancelled.took, 1s);
+    EXPECT_EQ(internet.openHandles(), 2u);
+    EXPECT_TRUE(internet.InternetCloseHandle(session));
     EXPECT_EQ(internet.openHandles(), 0u);
 }

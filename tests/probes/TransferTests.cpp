@@ -1,4 +1,5 @@
 // OpenURL over libcurl against servers on loopback.
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -6,11 +7,14 @@
 
 #include "probes/Transfer.h"
 #include "tests/support/HttpServer.h"
+#include "tests/support/SilentSocket.h"
 #include "toolkit/Error.h"
+#include "toolkit/Waiter.h"
 
 using namespace std::chrono_literals;
 using probes::CurlTransfer;
 using testing_support::HttpServer;
+using testing_support::SilentSocket;
 
 namespace {
 
@@ -108,6 +112,26 @@ TEST(OpenURL, UnresolvableHostRaises) {
     CurlTransfer transfer(CurlTransfer::Options{.requestTimeout = 2s});
     // .invalid never resolves (RFC 2606), so no packet leaves the machine.
     EXPECT_NE(errorNumberOf([&] { transfer.OpenURL("http://lumenfold.invalid/"); }), 0);
+}
+
+// Through a waiter the request runs on a worker: the same reply, the same
+// time-out, and a wait cancelled while the server stalls fails at once as a
+// fetch that got no reply does.
+TEST(OpenURL, ThroughAWaiterRepliesTimesOutAndFailsAtOnceWhenCancelled) {
+    toolkit::Waiter waiter;
+    auto server = answering("Current IP Address: 198.51.100.23");
+    CurlTransfer transfer(&waiter);
+    EXPECT_EQ(transfer.OpenURL(server.url()), "Current IP Address: 198.51.100.23");
+
+    SilentSocket stalled(true);
+    ASSERT_TRUE(stalled.ok());
+    CurlTransfer impatient(CurlTransfer::Options{.requestTimeout = 300ms}, &waiter);
+    EXPECT_EQ(errorNumberOf([&] { impatient.OpenURL(stalled.url()); }), probes::transfer_errors::RequestTimedOut);
+
+    QTimer::singleShot(100, [&] { waiter.cancel(); });
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(errorNumberOf([&] { transfer.OpenURL(stalled.url()); }), probes::transfer_errors::RequestFailed);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
 }
 
 }  // namespace
