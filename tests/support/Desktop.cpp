@@ -7,8 +7,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <sstream>
 #include <stdexcept>
@@ -168,9 +171,99 @@ void VirtualDesktop::closeWindow(const std::string& window) const {
     run("wmctrl -i -c " + window + " 2>&1");
 }
 
+QRect VirtualDesktop::geometry(const std::string& window) const {
+    std::istringstream lines(xdotool("getwindowgeometry --shell " + window));
+    std::map<std::string, int> values;
+    for (std::string line; std::getline(lines, line);) {
+        const auto equals = line.find('=');
+        if (equals != std::string::npos) values[line.substr(0, equals)] = std::atoi(line.c_str() + equals + 1);
+    }
+    if (!values.count("WIDTH")) return {};
+    return QRect(values["X"], values["Y"], values["WIDTH"], values["HEIGHT"]);
+}
+
+QImage VirtualDesktop::picture(const QRect& area) const {
+    const std::filesystem::path file =
+        std::filesystem::temp_directory_path() / ("lumenfold-screen-" + std::to_string(getpid()) + ".png");
+    run("import -window root '" + file.string() + "' 2>/dev/null");
+    QImage screen(QString::fromStdString(file.string()));
+    std::filesystem::remove(file);
+    return screen.isNull() ? screen : screen.copy(area).convertToFormat(QImage::Format_RGB32);
+}
+
 std::string VirtualDesktop::describe() const {
     return "active window: " + xdotool("getactivewindow") +
            "managed windows:\n" + run("wmctrl -l 2>&1");
+}
+
+std::string accessibilityUnavailableReason() {
+    for (const char* tool : {"dbus-daemon", "gdbus", "busctl"})
+        if (shell(std::string("command -v ") + tool + " >/dev/null 2>&1") != 0)
+            return std::string(tool) + " is not installed (tools/setup.sh installs it)";
+    if (!std::filesystem::exists("/usr/libexec/at-spi-bus-launcher"))
+        return "at-spi2-core is not installed (tools/setup.sh installs it)";
+    return {};
+}
+
+AccessibilityBus::AccessibilityBus(const std::filesystem::path& folder)
+    : folder_(folder), address_("unix:path=" + (folder / "bus").string()) {
+    std::filesystem::create_directories(folder_);
+    std::filesystem::permissions(folder_, std::filesystem::perms::owner_all);
+    // The bus launcher puts the accessibility bus under the runtime folder
+    // of the session: this one's, not the machine's.
+    daemon_.emplace(std::vector<std::string>{"dbus-daemon", "--session", "--nofork", "--address=" + address_},
+                    std::vector<std::string>{"XDG_RUNTIME_DIR=" + folder_.string()});
+    for (int attempt = 0; attempt < 100 && !std::filesystem::exists(folder_ / "bus"); ++attempt)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    if (!std::filesystem::exists(folder_ / "bus")) throw std::runtime_error("the session bus did not start");
+}
+
+AccessibilityBus::~AccessibilityBus() {
+    // The launcher, its bus and the registry leave with the session bus.
+    daemon_.reset();
+}
+
+std::vector<std::string> AccessibilityBus::environment() const {
+    return {"DBUS_SESSION_BUS_ADDRESS=" + address_, "XDG_RUNTIME_DIR=" + folder_.string(),
+            "QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1"};
+}
+
+std::string AccessibilityBus::accessibilityAddress() const {
+    if (accessibility_.empty()) {
+        // "('unix:path=...,guid=...',)"
+        const std::string reply = capture("timeout 10 gdbus call --address '" + address_ +
+                                          "' --dest org.a11y.Bus --object-path /org/a11y/bus"
+                                          " --method org.a11y.Bus.GetAddress 2>/dev/null");
+        const auto first = reply.find('\'');
+        const auto last = reply.rfind('\'');
+        if (first != std::string::npos && last > first) accessibility_ = reply.substr(first + 1, last - first - 1);
+    }
+    return accessibility_;
+}
+
+std::optional<std::string> AccessibilityBus::connectionOf(pid_t pid) const {
+    const std::string address = accessibilityAddress();
+    if (address.empty()) return std::nullopt;
+    std::istringstream lines(capture("timeout 10 busctl --address='" + address + "' list --no-pager --no-legend 2>/dev/null"));
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream fields(line);
+        std::string name, process;
+        fields >> name >> process;
+        if (name.starts_with(":") && process == std::to_string(pid)) return name;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> AccessibilityBus::askForWindows(const std::string& connection,
+                                                           std::chrono::milliseconds timeout) const {
+    const long seconds = std::max<long>(1, static_cast<long>((timeout.count() + 999) / 1000));
+    const std::string reply =
+        capture("timeout " + std::to_string(seconds + 2) + " gdbus call --timeout " + std::to_string(seconds) +
+                " --address '" + accessibilityAddress() + "' --dest " + connection +
+                " --object-path /org/a11y/atspi/accessible/root --method org.a11y.atspi.Accessible.GetChildren"
+                " 2>/dev/null");
+    if (reply.find("objectpath") == std::string::npos) return std::nullopt;
+    return reply;
 }
 
 }  // namespace testing_support

@@ -5,7 +5,10 @@
 // Every process made here is ended (by its pid) when its object goes.
 #include <sys/types.h>
 
+#include <QImage>
+#include <QRect>
 #include <chrono>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -54,6 +57,10 @@ public:
     void closeWindow(const std::string& window) const;
     // Which window is active and which are managed, for a failure message.
     std::string describe() const;
+    // Where the window's client area is on the screen (empty when unknown).
+    QRect geometry(const std::string& window) const;
+    // What the screen shows inside `area` now.
+    QImage picture(const QRect& area) const;
 
 private:
     // Runs a shell command line on this display, bounded in time; answers
@@ -64,5 +71,34 @@ private:
     std::optional<ChildProcess> server_;
     std::optional<ChildProcess> windowManager_;
 };
+
+// A session bus of a test's own, through which programs started with
+// environment() find an accessibility (AT-SPI) bus as on a desktop. The
+// bus services it starts on demand end with it.
+class AccessibilityBus {
+public:
+    explicit AccessibilityBus(const std::filesystem::path& folder);  // throws when the bus does not start
+    ~AccessibilityBus();
+
+    // For a program that should serve assistive technology on this bus.
+    std::vector<std::string> environment() const;
+    // The program's connection on the accessibility bus, once it has one.
+    std::optional<std::string> connectionOf(pid_t pid) const;
+    // Asks the program (by connection) for the children of its application
+    // object, as a screen reader does; answers the reply, or none when none
+    // came within `timeout`.
+    std::optional<std::string> askForWindows(const std::string& connection, std::chrono::milliseconds timeout) const;
+
+private:
+    std::string accessibilityAddress() const;
+
+    std::filesystem::path folder_;
+    std::string address_;
+    std::optional<ChildProcess> daemon_;
+    mutable std::string accessibility_;
+};
+
+// Why assistive-technology buses cannot be had here, or empty when they can.
+std::string accessibilityUnavailableReason();
 
 }  // namespace testing_support
