@@ -1,10 +1,10 @@
-#include "probes/CurlInternet.h"
+#include "platform/linux/CurlInternet.h"
 
 #include <cstring>
 #include <memory>
 #include <string_view>
 
-#include "probes/Curl.h"
+#include "platform/linux/Curl.h"
 #include "toolkit/Waiter.h"
 
 namespace probes {

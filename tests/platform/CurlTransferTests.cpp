@@ -5,7 +5,7 @@
 #include <chrono>
 #include <thread>
 
-#include "probes/Transfer.h"
+#include "platform/linux/CurlTransfer.h"
 #include "tests/support/HttpServer.h"
 #include "tests/support/SilentSocket.h"
 #include "toolkit/Error.h"

@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 #include <mutex>
 
+#include "platform/linux/CurlInternet.h"
 #include "probes/Connectivity.h"
-#include "probes/CurlInternet.h"
 #include "tests/support/Fakes.h"
 #include "tests/support/HttpServer.h"
 #include "tests/support/SilentSocket.h"
