@@ -16,6 +16,7 @@ packages=(
   desktop-file-utils appstream dpkg-dev fakeroot file xdg-utils
   libgif-dev libjpeg-dev
   hyperfine libxcb1-dev libfontconfig-dev
+  dbus-daemon libglib2.0-bin at-spi2-core
 )
 
 missing=()

@@ -197,7 +197,7 @@ std::string VirtualDesktop::describe() const {
 }
 
 std::string accessibilityUnavailableReason() {
-    for (const char* tool : {"dbus-daemon", "gdbus", "busctl"})
+    for (const char* tool : {"dbus-daemon", "gdbus"})
         if (shell(std::string("command -v ") + tool + " >/dev/null 2>&1") != 0)
             return std::string(tool) + " is not installed (tools/setup.sh installs it)";
     if (!std::filesystem::exists("/usr/libexec/at-spi-bus-launcher"))
@@ -244,12 +244,17 @@ std::string AccessibilityBus::accessibilityAddress() const {
 std::optional<std::string> AccessibilityBus::connectionOf(pid_t pid) const {
     const std::string address = accessibilityAddress();
     if (address.empty()) return std::nullopt;
-    std::istringstream lines(capture("timeout 10 busctl --address='" + address + "' list --no-pager --no-legend 2>/dev/null"));
-    for (std::string line; std::getline(lines, line);) {
-        std::istringstream fields(line);
-        std::string name, process;
-        fields >> name >> process;
-        if (name.starts_with(":") && process == std::to_string(pid)) return name;
+    const auto askBus = [&](const std::string& method, const std::string& argument) {
+        return capture("timeout 10 gdbus call --address '" + address +
+                       "' --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus --method org.freedesktop.DBus." +
+                       method + " " + argument + " 2>/dev/null");
+    };
+    // "(['org.freedesktop.DBus', ':1.0', ...],)": the unique names, then
+    // each one's process, "(uint32 1234,)".
+    const std::string names = askBus("ListNames", "");
+    for (std::size_t at = names.find("':"); at != std::string::npos; at = names.find("':", at + 1)) {
+        const std::string name = names.substr(at + 1, names.find('\'', at + 1) - at - 1);
+        if (askBus("GetConnectionUnixProcessID", name) == "(uint32 " + std::to_string(pid) + ",)\n") return name;
     }
     return std::nullopt;
 }
