@@ -8,6 +8,21 @@
 
 namespace toolkit {
 
+// The UI thread's end of the workers' "done" calls. The call is queued by
+// name, so that what crosses the threads is Qt's own event and every piece
+// of state is handed over under Wait::mutex.
+class WaiterInbox : public QObject {
+    Q_OBJECT
+public:
+    explicit WaiterInbox(std::function<void()> onWake) : onWake_(std::move(onWake)) {}
+
+public slots:
+    void wake() { onWake_(); }
+
+private:
+    std::function<void()> onWake_;
+};
+
 struct Waiter::Wait {
     // Shared with the worker.
     std::mutex mutex;
@@ -23,7 +38,11 @@ struct Waiter::Wait {
     }
 };
 
-Waiter::Waiter() : inbox_(std::make_unique<QObject>()) {}
+Waiter::Waiter()
+    : inbox_(std::make_unique<WaiterInbox>([this] {
+          for (const std::shared_ptr<Wait>& wait : waits_)
+              if (wait->loop && wait->isDone()) wait->loop->quit();
+      })) {}
 
 Waiter::~Waiter() {
     for (Worker& worker : workers_) worker.thread.request_stop();
@@ -49,8 +68,7 @@ void Waiter::wait(std::function<void(std::stop_token)> work) {
             wait->error = error;
         }
         // The inbox outlives every worker: ~Waiter joins them first.
-        QMetaObject::invokeMethod(
-            inbox, [wait] { if (wait->loop) wait->loop->quit(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(inbox, "wake", Qt::QueuedConnection);
     });
     workers_.push_back(Worker{wait, std::move(thread)});
 
@@ -92,3 +110,5 @@ void Waiter::reapFinished() {
 }
 
 }  // namespace toolkit
+
+#include "Waiter.moc"

@@ -2,6 +2,8 @@
 # Sets up the machine, builds Lumenfold and runs every test.
 #   tools/test.sh             the normal build
 #   tools/test.sh sanitize    the same suite built with ASan and UBSan
+#   tools/test.sh tsan        the toolkit, curl, probe and end-to-end tests
+#                             built with ThreadSanitizer
 set -euo pipefail
 cd "$(dirname "$0")/.."
 preset="${1:-default}"
@@ -11,4 +13,5 @@ cmake --build --preset "$preset"
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}"
 export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$PWD/tools/lsan.supp:print_suppressions=0}"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
+export TSAN_OPTIONS="${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/tools/tsan.supp}"
 ctest --preset "$preset" -j2

@@ -61,6 +61,10 @@ struct LocalInternet {
     int addressesAnswered = INT_MAX;
     bool holding = true;
 
+    void holdAddressesAfter(int answered) {
+        std::lock_guard lock(mutex);
+        addressesAnswered = answered;
+    }
     void release() {
         {
             std::lock_guard lock(mutex);
@@ -354,7 +358,7 @@ TEST_F(Desktop, ClosingTheWindowWhileTheProbeSiteStallsEndsTheProgramAtOnce) {
 }
 
 TEST_F(Desktop, AdapterInfoKeepsServingWhileAReloadWaitsForTheAddress) {
-    internet.addressesAnswered = 1;
+    internet.holdAddressesAfter(1);
     auto bus = accessibilityBus();
     ASSERT_TRUE(bus);
     startProgram(bus->environment());

@@ -1,0 +1,122 @@
+// How long the UI thread goes without serving its events: the worst lateness
+// of a 10 ms timer beside an idle window, then beside the main window while
+// its probe waits on a site that accepts and never answers (the probe gives
+// up after its 20 s), and for reference the same probe waited for on the UI
+// thread itself. Run inside a namespace whose hosts file points the probe
+// site at 127.0.0.2 (bench/responsiveness.sh does that).
+//
+//     responsiveness
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <QWidget>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+
+#include "app/Form1.h"
+#include "app/Startup.h"
+#include "platform/linux/CurlInternet.h"
+#include "platform/linux/CurlTransfer.h"
+#include "platform/linux/LinuxAdapterInfo.h"
+#include "platform/linux/NetlinkLocalIp.h"
+#include "platform/linux/XdgShell.h"
+
+namespace {
+
+class SilentPresenter : public toolkit::ErrorPresenter {
+public:
+    void present(const toolkit::Error&) override {}
+};
+
+// The worst lateness, in ms, of a 10 ms timer while `running` holds.
+double worstLateness(const std::function<bool()>& running) {
+    QElapsedTimer clock;
+    clock.start();
+    qint64 last = clock.nsecsElapsed();
+    qint64 worst = 0;
+    QTimer beat;
+    beat.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&beat, &QTimer::timeout, [&] {
+        const qint64 now = clock.nsecsElapsed();
+        worst = std::max(worst, now - last - 10'000'000);
+        last = now;
+    });
+    beat.start(10);
+    while (running()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    return static_cast<double>(worst) / 1e6;
+}
+
+// One run of the main window's gathering and stalled probe.
+double duringStalledProbe(bool throughWaiter) {
+    SilentPresenter presenter;
+    toolkit::Application application(presenter);
+    toolkit::Waiter* waiter = throughWaiter ? &application.waiter() : nullptr;
+    app::Platform platform;
+    platform.transfer = std::make_unique<probes::CurlTransfer>(waiter);
+    platform.internet = std::make_unique<probes::CurlInternet>(waiter);
+    platform.localIp = std::make_unique<probes::NetlinkLocalIp>();
+    platform.adapterInfo = std::make_unique<adapters::LinuxAdapterInfo>();
+    platform.shell = std::make_unique<toolkit::XdgShell>();
+    app::Form1 form1(application, platform);
+    QElapsedTimer clock;
+    clock.start();
+    // The timer starts first, so that the start-up and the whole tick are in.
+    bool started = false;
+    const double worst = worstLateness([&] {
+        if (!started) {
+            started = true;
+            QTimer::singleShot(0, [&] { application.start(form1); });
+            return true;
+        }
+        // The tick that probes shows Reload once the probe has ended.
+        return clock.elapsed() < 60'000 && !(form1.isLoaded() && form1.chkReload->Visible());
+    });
+    std::printf("  (%s: the probe ended after %.1f s)\n", throughWaiter ? "worker" : "UI thread",
+                static_cast<double>(clock.elapsed()) / 1000);
+    form1.Unload();
+    return worst;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication qt(argc, argv);
+    app::prepareApplication();
+
+    // The probe site: accepts every connection into its backlog, answers none.
+    const int site = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(80);
+    inet_pton(AF_INET, "127.0.0.2", &address.sin_addr);
+    if (site < 0 || bind(site, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(site, 16) != 0) {
+        std::fprintf(stderr, "cannot listen on 127.0.0.2:80 (run through bench/responsiveness.sh)\n");
+        return 1;
+    }
+
+    QWidget idle;
+    idle.resize(370, 200);
+    idle.show();
+    QElapsedTimer clock;
+    clock.start();
+    const double baseline = worstLateness([&] { return clock.elapsed() < 5000; });
+    idle.hide();
+
+    const double worker = duringStalledProbe(true);
+    const double uiThread = duringStalledProbe(false);
+    close(site);
+
+    std::printf("worst lateness of a 10 ms timer on the UI thread\n");
+    std::printf("  idle window (baseline)          %9.1f ms\n", baseline);
+    std::printf("  stalled probe, waited on worker %9.1f ms  (%.1fx baseline)\n", worker,
+                worker / std::max(baseline, 0.1));
+    std::printf("  stalled probe, on the UI thread %9.1f ms  (%.1fx baseline, for reference)\n", uiThread,
+                uiThread / std::max(baseline, 0.1));
+    return 0;
+}

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Responsiveness benchmark: the UI thread's worst stretch without serving
+# events (the lateness of a 10 ms timer) while the main window's probe waits
+# 20 s on a site that accepts and never answers, against an idle window in
+# the same run. Runs offscreen inside a network namespace of its own. Needs
+# root; takes about a minute.
+#   bench/responsiveness.sh
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build="${BUILD_DIR:-build}"
+cmake --build "$build" --target responsiveness >/dev/null
+
+ns="lf-bench-$$"
+cleanup() {
+  ip netns del "$ns" 2>/dev/null || true
+  rm -rf "/etc/netns/$ns"
+}
+trap cleanup EXIT
+ip netns add "$ns"
+ip -n "$ns" link set lo up
+mkdir -p "/etc/netns/$ns"
+# The address service is not there (refused at once); the probe site stalls.
+printf '127.0.0.1 localhost\n127.0.0.1 api.ipify.org\n127.0.0.2 example.com\n' > "/etc/netns/$ns/hosts"
+
+QT_QPA_PLATFORM=offscreen ip netns exec "$ns" "$build/bench/responsiveness"
