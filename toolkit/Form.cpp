@@ -120,12 +120,20 @@ void Form::closedByUser() {
         hideWindow();
         if (app_.isRunningHandlerOf(*this)) app_.waiter().cancel();
     }
-    app_.dispatch([this] { Unload(); }, this);
+    app_.dispatch(
+        [this, from = window_] {
+            if (from && window_ == from) Unload();
+        },
+        this);
 }
 
 void Form::resized() {
     if (!window_ || loading_) return;
-    app_.dispatch([this] { Form_Resize(); }, this);
+    app_.dispatch(
+        [this, from = window_] {
+            if (from && window_ == from) Form_Resize();
+        },
+        this);
 }
 
 float Form::Left() const {

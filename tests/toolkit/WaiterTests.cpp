@@ -153,6 +153,27 @@ TEST_F(Waiting, NoHandlerRunsInsideAWaitAndHeldCommandsFollowInOrder) {
     EXPECT_TRUE(presenter.shown.empty());
 }
 
+TEST_F(Waiting, AHeldClickOfAWindowUnloadedMeanwhileIsDropped) {
+    WaitingForm form(app);
+    app.dispatch([&] { form.Show(); });
+    int clicks = 0;
+    form.onClick = [&] { ++clicks; };
+    // As Reload does: the handler unloads its window and loads a new one.
+    app.dispatch(
+        [&] {
+            QTimer::singleShot(20, [&] { form.check->setValue(1); });
+            waitFor(&app.waiter(), [](std::stop_token) { std::this_thread::sleep_for(100ms); });
+            form.Unload();
+            form.Show();
+        },
+        &form);
+    EXPECT_EQ(clicks, 0) << "a click on the old window reached the new one";
+    EXPECT_EQ(form.check->Value(), 0);
+    form.check->setValue(1);
+    EXPECT_EQ(clicks, 1);
+    form.Unload();
+}
+
 TEST_F(Waiting, ClosingTheWindowHidesItCancelsTheWaitAndEndsAfterTheHandler) {
     WaitingForm form(app);
     app.dispatch([&] { form.Show(); });
