@@ -107,6 +107,8 @@ if unshare -n true 2>/dev/null; then
   else
     wait "$pid"; fail "the installed program ended early (status $?): $(cat "$scratch/run.log")"
   fi
+elif [ "${LUMENFOLD_REQUIRE_NETNS:-}" = 1 ]; then
+  fail "no network namespace here, required by LUMENFOLD_REQUIRE_NETNS; the installed program was not started"
 else
   echo "note: no network namespace here (needs root); the installed program was not started"
 fi
