@@ -13,7 +13,7 @@ packages=(
   fonts-dseg fonts-dejavu-core
   xvfb xauth x11-utils xdotool wmctrl imagemagick openbox
   iproute2 procps libmnl-dev
-  desktop-file-utils appstream dpkg-dev fakeroot file xdg-utils
+  desktop-file-utils appstream dpkg-dev fakeroot file xdg-utils lintian man-db
   libgif-dev libjpeg-dev
   hyperfine libxcb1-dev libfontconfig-dev
   dbus-daemon libglib2.0-bin at-spi2-core
