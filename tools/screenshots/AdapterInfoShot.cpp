@@ -33,7 +33,7 @@ int main(int argc, char** argv) {
 
     PrintingPresenter presenter;
     toolkit::Application app(presenter);
-    app::Platform platform = app::makeLinuxPlatform();
+    app::Platform platform = app::makeLinuxPlatform(app.waiter());
     app::Form1 form1(app, platform);
     app.start(form1);
     form1.setLeft(1500);
