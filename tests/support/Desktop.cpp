@@ -211,7 +211,10 @@ AccessibilityBus::AccessibilityBus(const std::filesystem::path& folder)
     std::filesystem::permissions(folder_, std::filesystem::perms::owner_all);
     // The bus launcher puts the accessibility bus under the runtime folder
     // of the session: this one's, not the machine's.
-    daemon_.emplace(std::vector<std::string>{"dbus-daemon", "--session", "--nofork", "--address=" + address_},
+    // Bounded, so that it ends by itself even if the test does not live to
+    // end it.
+    daemon_.emplace(std::vector<std::string>{"timeout", "600", "dbus-daemon", "--session", "--nofork",
+                                             "--address=" + address_},
                     std::vector<std::string>{"XDG_RUNTIME_DIR=" + folder_.string()});
     for (int attempt = 0; attempt < 100 && !std::filesystem::exists(folder_ / "bus"); ++attempt)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
