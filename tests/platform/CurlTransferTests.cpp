@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <mutex>
 #include <thread>
 
 #include "platform/linux/CurlTransfer.h"
@@ -53,10 +54,13 @@ TEST(OpenURL, ErrorStatusStillGivesTheBody) {
 }
 
 TEST(OpenURL, SendsOneGetToTheRootPath) {
-    std::atomic<int> gets{0};
+    // Written by the server's thread: read under the same lock.
+    std::mutex mutex;
+    int gets = 0;
     std::string path;
     HttpServer server([&](httplib::Server& s) {
         s.Get(".*", [&](const httplib::Request& req, httplib::Response& res) {
+            std::lock_guard lock(mutex);
             ++gets;
             path = req.path;
             res.set_content("x", "text/plain");
@@ -64,7 +68,8 @@ TEST(OpenURL, SendsOneGetToTheRootPath) {
     });
     CurlTransfer transfer;
     transfer.OpenURL(server.url("/"));
-    EXPECT_EQ(gets.load(), 1);
+    std::lock_guard lock(mutex);
+    EXPECT_EQ(gets, 1);
     EXPECT_EQ(path, "/");
 }
 
