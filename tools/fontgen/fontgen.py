@@ -15,13 +15,13 @@ from fontTools.fontBuilder import FontBuilder
 from fontTools.pens.ttGlyphPen import TTGlyphPen
 
 UPM = 1000
-CAP = 700  # height of capitals and digits
+CAP = 760  # height of capitals and digits
 STROKE = 115  # bar thickness
 GAP = 16  # clear space between neighbouring segments
 SLANT = math.tan(math.radians(8))
 BEARING = 60  # each side of the body: two glyphs stand 2 * BEARING apart
 ASCENT, DESCENT = 850, 200
-TALL_TOP, TALL_BOTTOM = 820, -130  # brackets and bars reach beyond capitals
+TALL_TOP, TALL_BOTTOM = 850, -130  # brackets and bars reach beyond capitals
 DOT = 120  # side of the square dot of ".", ":" and their kin
 DOT_BEARING = 80
 
@@ -131,6 +131,12 @@ def segments(codes: str, width: float = NORMAL) -> list[list[Point]]:
         # Centre stems reach up to the top bar and down to the bottom bar.
         fixed["i"] = ((centre, h - t / 2 - g), (centre, mid + g))
         fixed["l"] = ((centre, mid - g), (centre, t / 2 + g))
+    if "g1" in lit and "g2" in lit and not lit & {"i", "l"}:
+        # Nothing meets the middle bar at the centre: one long bar shows
+        # more ink than two halves with pointed ends, which at read-out
+        # size would leave an E looking like a C.
+        fixed["g1"] = ((t / 2 + g, mid), (w - t / 2 - g, mid))
+        lit.discard("g2")
     outlines = [bar(*fixed[code]) for code in codes.split() if code in fixed and code in lit]
 
     # A diagonal fills its quarter of the body up to the bars lit beside
@@ -212,6 +218,32 @@ def letter_t() -> Glyph:
     return Glyph([block(0, CAP - t, w, CAP), bar((w / 2, CAP - t), (w / 2, t / 2 + GAP))], w)
 
 
+def letter_q() -> Glyph:
+    # The wide O with a tail through its lower right corner: a diagonal
+    # inside the counter alone is too faint to tell it from O.
+    w = WIDE
+    tail = band((w * 0.55, CAP * 0.3), (w + 40, -110), (w * 0.5, -130, w + 40, CAP * 0.3))
+    return Glyph(segments("a b c d e f", w) + [tail], w)
+
+
+def letter_r() -> Glyph:
+    # P with a leg from the middle of its bar to the foot of the right
+    # side, long enough to tell it from P at the read-outs' size.
+    w, t = NORMAL, STROKE
+    leg = band((w / 2 - t / 2, CAP / 2), (w - t / 2, 0), (w / 2 - t, 0, w, CAP / 2 - t / 2 - GAP))
+    return Glyph(segments("a b e f g1 g2", w) + [leg], w)
+
+
+def asterisk() -> Glyph:
+    w, top, bottom = 300, CAP, CAP - 300
+    mid = (top + bottom) / 2
+    return narrow([
+        bar((0, mid), (w, mid), 90),
+        band((w * 0.2, bottom), (w * 0.8, top), (0, bottom, w, top), 90),
+        band((w * 0.2, top), (w * 0.8, bottom), (0, bottom, w, top), 90),
+    ], w)
+
+
 def tall_bracket(mirror: bool) -> Glyph:
     w, t = 190, STROKE
     shapes = [
@@ -271,7 +303,7 @@ def punctuation() -> dict[str, Glyph]:
         "`": narrow([band((0, CAP), (t + 60, CAP - 200), (0, CAP - 200, t + 60, CAP), 80)], t + 60, DOT_BEARING),
         "-": seg("g1 g2"),
         "+": seg("g1 g2 i l"),
-        "*": seg("g1 g2 h i j k l m"),
+        "*": asterisk(),
         "/": seg("j k"),
         "\\": seg("h m"),
         "<": seg("j m", 260),
@@ -310,7 +342,7 @@ LETTERS = {
     "D": "b c d e g1 g2",  # the small d, for the same reason
     "E": "a d e f g1 g2",
     "F": "a e f g1 g2",
-    "G": "a c d e f g2",
+    "G": "a c d e f",
     "H": "b c e f g1 g2",
     "J": "b c d e",
     "K": "e f g1 j m",
@@ -319,8 +351,6 @@ LETTERS = {
     "N": "b c e f h m",
     "O": ("a b c d e f", WIDE),  # wider than the figure 0, as in most fonts
     "P": "a b e f g1 g2",
-    "Q": ("a b c d e f m", WIDE),
-    "R": "a b e f g1 g2 m",
     "S": "a d f g1 m",
     "U": "b c d e f",
     "V": "b f v w",
@@ -351,6 +381,8 @@ def all_glyphs() -> dict[str, Glyph]:
     glyphs["1"] = one()
     glyphs["I"] = letter_i()
     glyphs["T"] = letter_t()
+    glyphs["Q"] = letter_q()
+    glyphs["R"] = letter_r()
     glyphs.update(punctuation())
     return glyphs
 
