@@ -226,6 +226,14 @@ def letter_q() -> Glyph:
     return Glyph(segments("a b c d e f", w) + [tail], w)
 
 
+def letter_g() -> Glyph:
+    # C with its lower right side and a short spur inward: a half middle
+    # bar would leave it too close to the 6's full one.
+    w, t = NORMAL, STROKE
+    spur = bar((w * 0.55, CAP / 2), (w - t / 2 - GAP, CAP / 2))
+    return Glyph(segments("a c d e f", w) + [spur], w)
+
+
 def letter_r() -> Glyph:
     # P with a leg from the middle of its bar to the foot of the right
     # side, long enough to tell it from P at the read-outs' size.
@@ -342,7 +350,6 @@ LETTERS = {
     "D": "b c d e g1 g2",  # the small d, for the same reason
     "E": "a d e f g1 g2",
     "F": "a e f g1 g2",
-    "G": "a c d e f",
     "H": "b c e f g1 g2",
     "J": "b c d e",
     "K": "e f g1 j m",
@@ -383,6 +390,7 @@ def all_glyphs() -> dict[str, Glyph]:
     glyphs["T"] = letter_t()
     glyphs["Q"] = letter_q()
     glyphs["R"] = letter_r()
+    glyphs["G"] = letter_g()
     glyphs.update(punctuation())
     return glyphs
 
