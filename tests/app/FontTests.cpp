@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPolygonF>
 #include <QRawFont>
 #include <QRegularExpression>
 #include <QScreen>
@@ -104,7 +105,7 @@ TEST_F(DigitalFont, IsRegisteredFromTheResourcesAndChosenForEveryDigitalControl)
     }
 }
 
-TEST_F(DigitalFont, HasAGlyphWithInkForEveryPrintableCharacter) {
+TEST_F(DigitalFont, HasASolidGlyphForEveryPrintableCharacter) {
     const QRawFont raw(app::resourceData(app::kDigitalFontPath), 19);
     ASSERT_TRUE(raw.isValid());
     EXPECT_EQ(raw.familyName(), QString::fromLatin1(app::kDigitalSubstitute));
@@ -114,8 +115,19 @@ TEST_F(DigitalFont, HasAGlyphWithInkForEveryPrintableCharacter) {
         ASSERT_EQ(glyphs.size(), 1);
         EXPECT_NE(glyphs[0], 0u) << "falls back to the missing-glyph box";
         EXPECT_GT(raw.advancesForGlyphIndexes(glyphs)[0].x(), 0);
-        if (c != u' ') {
-            EXPECT_FALSE(raw.pathForGlyph(glyphs[0]).isEmpty()) << "no ink";
+        if (c == u' ') continue;
+        const QPainterPath path = raw.pathForGlyph(glyphs[0]);
+        EXPECT_FALSE(path.isEmpty()) << "no ink";
+        // Bars of one glyph overlap; they fill solid only if every outline
+        // winds the same way (a reversed one punches a hole).
+        for (const QPolygonF& outline : path.toSubpathPolygons()) {
+            qreal twiceArea = 0;
+            for (qsizetype i = 0; i < outline.size(); ++i) {
+                const QPointF& a = outline[i];
+                const QPointF& b = outline[(i + 1) % outline.size()];
+                twiceArea += a.x() * b.y() - b.x() * a.y();
+            }
+            EXPECT_GT(twiceArea, 0) << "an outline winds the other way";
         }
     }
 }

@@ -109,7 +109,8 @@ def band(p: Point, q: Point, box: tuple[float, float, float, float], thickness: 
 
 def segments(codes: str, width: float = NORMAL) -> list[list[Point]]:
     """The outlines of the named segments on a body `width` wide."""
-    lit = set(codes.split())
+    asked = set(codes.split())
+    lit = set(asked)  # what is drawn: merged bars leave their partner out
     t, g, h, w = STROKE, GAP, CAP, width
     mid, centre = h / 2, w / 2
     fixed = {
@@ -141,18 +142,15 @@ def segments(codes: str, width: float = NORMAL) -> list[list[Point]]:
 
     # A diagonal fills its quarter of the body up to the bars lit beside
     # it; where nothing is lit it runs on to the edge or to the centre.
-    left = t + g if "f" in lit or "e" in lit else 0
-    right = w - t - g if "b" in lit or "c" in lit else w
-    top = h - t - g if "a" in lit else h
-    bottom = t + g if "d" in lit else 0
-    upper_mid = centre - t / 2 - g, centre + t / 2 + g
-    lower_mid = upper_mid
-    if "i" not in lit:
-        upper_mid = centre, centre
-    if "l" not in lit:
-        lower_mid = centre, centre
-    above = mid + t / 2 + g if "g1" in lit or "g2" in lit else mid
-    below = mid - t / 2 - g if "g1" in lit or "g2" in lit else mid
+    left = t + g if asked & {"e", "f"} else 0
+    right = w - t - g if asked & {"b", "c"} else w
+    top = h - t - g if "a" in asked else h
+    bottom = t + g if "d" in asked else 0
+    stem = centre - t / 2 - g, centre + t / 2 + g
+    upper_mid = stem if "i" in asked else (centre, centre)
+    lower_mid = stem if "l" in asked else (centre, centre)
+    above = mid + t / 2 + g if asked & {"g1", "g2"} else mid
+    below = mid - t / 2 - g if asked & {"g1", "g2"} else mid
     quarters = {
         "h": ((t / 2, h - t / 2), (centre, mid), (left, above, upper_mid[0], top)),
         "j": ((w - t / 2, h - t / 2), (centre, mid), (upper_mid[1], above, right, top)),
@@ -165,7 +163,7 @@ def segments(codes: str, width: float = NORMAL) -> list[list[Point]]:
         if code in quarters:
             p, q, box = quarters[code]
             outlines.append(band(p, q, box))
-    unknown = lit - fixed.keys() - quarters.keys() - {"l"}
+    unknown = asked - fixed.keys() - quarters.keys() - {"l"}
     assert not unknown, unknown
     return outlines
 
@@ -187,10 +185,6 @@ def seg(codes: str, width: float = NORMAL) -> Glyph:
     return Glyph(segments(codes, width), width)
 
 
-def narrow(outlines: list[list[Point]], width: float, bearing: float = BEARING) -> Glyph:
-    return Glyph(outlines, width, bearing)
-
-
 def dot(x: float, y: float) -> list[Point]:
     return block(x, y, x + DOT, y + DOT)
 
@@ -201,14 +195,14 @@ def one() -> Glyph:
     w = 230
     stem = segments("b c", w)
     flag = band((w - STROKE / 2, CAP - STROKE / 2), (0, CAP - 260), (0, CAP - 300, w - STROKE - GAP, CAP))
-    return narrow(stem + [flag], w)
+    return Glyph(stem + [flag], w)
 
 
 def letter_i() -> Glyph:
     # Slab serifs joined to the stem: with gaps, or with short serifs,
     # the letter falls apart into a "!" at the read-outs' size.
     w, t = 330, STROKE
-    return narrow([block(0, CAP - t, w, CAP), block(0, 0, w, t), block(w / 2 - t / 2, t, w / 2 + t / 2, CAP - t)], w)
+    return Glyph([block(0, CAP - t, w, CAP), block(0, 0, w, t), block(w / 2 - t / 2, t, w / 2 + t / 2, CAP - t)], w)
 
 
 def letter_t() -> Glyph:
@@ -245,7 +239,7 @@ def letter_r() -> Glyph:
 def asterisk() -> Glyph:
     w, top, bottom = 300, CAP, CAP - 300
     mid = (top + bottom) / 2
-    return narrow([
+    return Glyph([
         bar((0, mid), (w, mid), 90),
         band((w * 0.2, bottom), (w * 0.8, top), (0, bottom, w, top), 90),
         band((w * 0.2, top), (w * 0.8, bottom), (0, bottom, w, top), 90),
@@ -259,12 +253,11 @@ def tall_bracket(mirror: bool) -> Glyph:
         block(t, TALL_TOP - t, w, TALL_TOP),
         block(t, TALL_BOTTOM, w, TALL_BOTTOM + t),
     ]
-    return narrow(_mirror(shapes, w) if mirror else shapes, w)
+    return Glyph(_mirror(shapes, w) if mirror else shapes, w)
 
 
 def paren(mirror: bool) -> Glyph:
     w, t = 190, STROKE
-    box = (0, TALL_BOTTOM, w, TALL_TOP)
     upper = (t / 2, TALL_TOP - 220)
     lower = (t / 2, TALL_BOTTOM + 220)
     shapes = [
@@ -272,8 +265,7 @@ def paren(mirror: bool) -> Glyph:
         band((w, TALL_TOP), upper, (0, upper[1], w, TALL_TOP)),
         band((w, TALL_BOTTOM), lower, (0, TALL_BOTTOM, w, lower[1])),
     ]
-    del box
-    return narrow(_mirror(shapes, w) if mirror else shapes, w)
+    return Glyph(_mirror(shapes, w) if mirror else shapes, w)
 
 
 def brace(mirror: bool) -> Glyph:
@@ -287,7 +279,7 @@ def brace(mirror: bool) -> Glyph:
         block(x + t, TALL_BOTTOM, w, TALL_BOTTOM + t),
         block(0, centre - t / 2, x - GAP, centre + t / 2),
     ]
-    return narrow(_mirror(shapes, w) if mirror else shapes, w)
+    return Glyph(_mirror(shapes, w) if mirror else shapes, w)
 
 
 def _mirror(shapes: list[list[Point]], width: float) -> list[list[Point]]:
@@ -299,16 +291,16 @@ def punctuation() -> dict[str, Glyph]:
     half = CAP / 2
     return {
         " ": Glyph([], 180),  # 300 in all: over half a figure
-        ".": narrow([dot(0, 0)], DOT, DOT_BEARING),
-        ":": narrow([dot(0, 0), dot(0, half + 60)], DOT, DOT_BEARING),
-        ",": narrow([dot(0, 0), band((DOT, DOT / 2), (0, -130), (0, -130, DOT, DOT / 2), 70)], DOT, DOT_BEARING),
-        ";": narrow([dot(0, 0), dot(0, half + 60),
+        ".": Glyph([dot(0, 0)], DOT, DOT_BEARING),
+        ":": Glyph([dot(0, 0), dot(0, half + 60)], DOT, DOT_BEARING),
+        ",": Glyph([dot(0, 0), band((DOT, DOT / 2), (0, -130), (0, -130, DOT, DOT / 2), 70)], DOT, DOT_BEARING),
+        ";": Glyph([dot(0, 0), dot(0, half + 60),
                      band((DOT, DOT / 2), (0, -130), (0, -130, DOT, DOT / 2), 70)], DOT, DOT_BEARING),
-        "!": narrow([bar((t / 2, CAP), (t / 2, 250)), block(0, 0, t, DOT)], t, DOT_BEARING),
-        "'": narrow([block(0, CAP - 230, t * 0.8, CAP)], t * 0.8, DOT_BEARING),
-        '"': narrow([block(0, CAP - 230, t * 0.8, CAP), block(180, CAP - 230, 180 + t * 0.8, CAP)],
+        "!": Glyph([bar((t / 2, CAP), (t / 2, 250)), block(0, 0, t, DOT)], t, DOT_BEARING),
+        "'": Glyph([block(0, CAP - 230, t * 0.8, CAP)], t * 0.8, DOT_BEARING),
+        '"': Glyph([block(0, CAP - 230, t * 0.8, CAP), block(180, CAP - 230, 180 + t * 0.8, CAP)],
                     180 + t * 0.8, DOT_BEARING),
-        "`": narrow([band((0, CAP), (t + 60, CAP - 200), (0, CAP - 200, t + 60, CAP), 80)], t + 60, DOT_BEARING),
+        "`": Glyph([band((0, CAP), (t + 60, CAP - 200), (0, CAP - 200, t + 60, CAP), 80)], t + 60, DOT_BEARING),
         "-": seg("g1 g2"),
         "+": seg("g1 g2 i l"),
         "*": asterisk(),
@@ -316,21 +308,21 @@ def punctuation() -> dict[str, Glyph]:
         "\\": seg("h m"),
         "<": seg("j m", 260),
         ">": seg("h k", 260),
-        "=": narrow([bar((t / 2 + GAP, 200), (NORMAL - t / 2 - GAP, 200)),
+        "=": Glyph([bar((t / 2 + GAP, 200), (NORMAL - t / 2 - GAP, 200)),
                      bar((t / 2 + GAP, 470), (NORMAL - t / 2 - GAP, 470))], NORMAL),
-        "_": narrow([block(0, -160, NORMAL, -160 + t * 0.9)], NORMAL),
-        "^": narrow([band((0, 420), (140, CAP), (0, 420, 140, CAP)),
+        "_": Glyph([block(0, -160, NORMAL, -160 + t * 0.9)], NORMAL),
+        "^": Glyph([band((0, 420), (140, CAP), (0, 420, 140, CAP)),
                      band((280, 420), (140, CAP), (140, 420, 280, CAP))], 280),
-        "~": narrow([band((0, 330), (125, 450), (0, 300, 125, 450), 90),
+        "~": Glyph([band((0, 330), (125, 450), (0, 300, 125, 450), 90),
                      band((125, 450), (250, 330), (125, 300, 250, 480), 90),
                      band((250, 330), (375, 450), (250, 300, 375, 480), 90)], 375),
-        "|": narrow([block(0, TALL_BOTTOM, t, TALL_TOP)], t, DOT_BEARING),
-        "#": narrow([block(90, 40, 90 + t, 660), block(250, 40, 250 + t, 660),
+        "|": Glyph([block(0, TALL_BOTTOM, t, TALL_TOP)], t, DOT_BEARING),
+        "#": Glyph([block(90, 40, 90 + t, 660), block(250, 40, 250 + t, 660),
                      block(0, 170, 440, 170 + t), block(0, 430, 440, 430 + t)], 440),
         "$": seg("a f g1 g2 c d i l"),
         "%": seg("f c j k"),
         "&": seg("a h j g1 e d m"),
-        "?": narrow(segments("a b g2", NORMAL) + [block(NORMAL / 2 - DOT / 2, 0, NORMAL / 2 + DOT / 2, DOT),
+        "?": Glyph(segments("a b g2", NORMAL) + [block(NORMAL / 2 - DOT / 2, 0, NORMAL / 2 + DOT / 2, DOT),
                                                     bar((NORMAL / 2, half - GAP), (NORMAL / 2, DOT + 2 * GAP))],
                     NORMAL),
         "@": seg("a b d e f g2 l"),
