@@ -1,9 +1,10 @@
 #include "app/LinuxPlatform.h"
 
-#include "adapters/LinuxAdapterInfo.h"
-#include "probes/CurlInternet.h"
-#include "probes/NetlinkLocalIp.h"
-#include "toolkit/XdgShell.h"
+#include "platform/linux/CurlInternet.h"
+#include "platform/linux/CurlTransfer.h"
+#include "platform/linux/LinuxAdapterInfo.h"
+#include "platform/linux/NetlinkLocalIp.h"
+#include "platform/linux/XdgShell.h"
 
 namespace app {
 

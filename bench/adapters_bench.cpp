@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "adapters/Form2.h"
-#include "adapters/LinuxAdapterInfo.h"
+#include "platform/linux/LinuxAdapterInfo.h"
 
 extern char** environ;
 

@@ -7,9 +7,9 @@
 #include <cstdlib>
 
 #include "adapters/Form2.h"
-#include "adapters/LinuxAdapterInfo.h"
 #include "app/Form1.h"
 #include "app/Startup.h"
+#include "platform/linux/LinuxAdapterInfo.h"
 #include "tests/support/Fakes.h"
 
 int main(int argc, char** argv) {

@@ -11,9 +11,9 @@
 #include "adapters/AdapterInfoApi.h"
 #include "app/Form1.h"
 #include "app/Identity.h"
+#include "platform/linux/XdgShell.h"
 #include "tests/support/Fakes.h"
 #include "toolkit/Error.h"
-#include "toolkit/XdgShell.h"
 
 using namespace testing_support;
 

@@ -10,8 +10,8 @@
 #include <gtest/gtest.h>
 #include <mutex>
 
+#include "platform/linux/CurlInternet.h"
 #include "probes/Connectivity.h"
-#include "probes/CurlInternet.h"
 #include "tests/support/Fakes.h"
 #include "tests/support/HttpServer.h"
 

@@ -5,7 +5,7 @@
 #include <future>
 #include <thread>
 
-#include "probes/NetlinkLocalIp.h"
+#include "platform/linux/NetlinkLocalIp.h"
 #include "tests/support/Netns.h"
 
 using testing_support::Netns;

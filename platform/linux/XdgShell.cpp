@@ -1,4 +1,4 @@
-#include "toolkit/XdgShell.h"
+#include "platform/linux/XdgShell.h"
 
 #include <QProcess>
 #include <QString>

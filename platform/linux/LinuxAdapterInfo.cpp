@@ -1,4 +1,4 @@
-#include "adapters/LinuxAdapterInfo.h"
+#include "platform/linux/LinuxAdapterInfo.h"
 
 #include <arpa/inet.h>
 #include <libmnl/libmnl.h>

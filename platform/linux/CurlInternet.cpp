@@ -1,9 +1,9 @@
-#include "probes/CurlInternet.h"
+#include "platform/linux/CurlInternet.h"
 
 #include <cstring>
 #include <string_view>
 
-#include "probes/Curl.h"
+#include "platform/linux/Curl.h"
 
 namespace probes {
 

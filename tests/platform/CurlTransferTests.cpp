@@ -4,7 +4,7 @@
 #include <chrono>
 #include <thread>
 
-#include "probes/Transfer.h"
+#include "platform/linux/CurlTransfer.h"
 #include "tests/support/HttpServer.h"
 #include "toolkit/Error.h"
 

@@ -9,9 +9,9 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/linux/XdgShell.h"
 #include "tests/support/Fakes.h"
 #include "toolkit/Error.h"
-#include "toolkit/XdgShell.h"
 
 using toolkit::XdgShell;
 using Words = std::vector<std::string>;

@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "adapters/GetAdaptsInfo.h"
-#include "adapters/LinuxAdapterInfo.h"
+#include "platform/linux/LinuxAdapterInfo.h"
 #include "tests/support/Netns.h"
 #include "toolkit/Error.h"
 

@@ -1,6 +1,6 @@
-#include "probes/Transfer.h"
+#include "platform/linux/CurlTransfer.h"
 
-#include "probes/Curl.h"
+#include "platform/linux/Curl.h"
 #include "toolkit/Error.h"
 
 namespace probes {

@@ -1,4 +1,4 @@
-#include "probes/Curl.h"
+#include "platform/linux/Curl.h"
 
 #include <new>
 

@@ -1,4 +1,4 @@
-#include "probes/NetlinkLocalIp.h"
+#include "platform/linux/NetlinkLocalIp.h"
 
 #include <arpa/inet.h>
 #include <linux/netlink.h>

@@ -1,0 +1,27 @@
+#include "toolkit/Control.h"
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+namespace toolkit {
+
+void orderFocusByTabIndex(QWidget& window) {
+    std::vector<std::pair<int, QWidget*>> indexed;
+    for (QWidget* child : window.findChildren<QWidget*>()) {
+        const QVariant index = child->property(kTabIndexProperty);
+        if (index.isValid()) indexed.emplace_back(index.toInt(), child);
+    }
+    std::stable_sort(indexed.begin(), indexed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    QWidget* previous = nullptr;
+    for (const auto& [index, control] : indexed) {
+        // A composite control (a text box) takes focus in its editor.
+        QWidget* target = control;
+        while (target->focusProxy()) target = target->focusProxy();
+        if (target->focusPolicy() == Qt::NoFocus) continue;
+        if (previous) QWidget::setTabOrder(previous, target);
+        previous = target;
+    }
+}
+
+}  // namespace toolkit

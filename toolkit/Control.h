@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QVariant>
+#include <QWidget>
+
+#include "toolkit/Twips.h"
+
+namespace toolkit {
+
+inline constexpr const char* kTabIndexProperty = "TabIndex";
+
+// Geometry in twips and the Visible flag, on top of any Qt widget. Visible
+// is the control's own flag: a control on a hidden tab is still Visible.
+template <class Base>
+class Control : public Base {
+public:
+    using Base::Base;
+
+    bool Visible() const { return !this->isHidden(); }
+    float Left() const { return toTwips(this->x()); }
+    float Top() const { return toTwips(this->y()); }
+    float Width() const { return toTwips(this->width()); }
+    float Height() const { return toTwips(this->height()); }
+    void setLeft(float twips) { this->move(toPixels(twips), this->y()); }
+    void setTop(float twips) { this->move(this->x(), toPixels(twips)); }
+    void Move(float left, float top, float width, float height) {
+        this->setGeometry(toPixels(left), toPixels(top), toPixels(width), toPixels(height));
+    }
+    // The place of the control in its window's focus order (see
+    // orderFocusByTabIndex); -1 while it has none.
+    int TabIndex() const {
+        const QVariant index = this->property(kTabIndexProperty);
+        return index.isValid() ? index.toInt() : -1;
+    }
+    void setTabIndex(int index) { this->setProperty(kTabIndexProperty, index); }
+};
+
+// Chains the focus order of every control under the window by ascending
+// TabIndex, whatever their containers. Controls that take no focus keep
+// their place in the numbering but are skipped by the keyboard.
+void orderFocusByTabIndex(QWidget& window);
+
+}  // namespace toolkit

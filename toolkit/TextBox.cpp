@@ -1,0 +1,180 @@
+#include "toolkit/TextBox.h"
+
+#include <QFontMetricsF>
+#include <QLineEdit>
+#include <QPalette>
+#include <QPlainTextEdit>
+#include <QTextCursor>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace toolkit {
+
+namespace {
+QString toShown(QString text) { return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")); }
+
+// A caret position in the shown text (one character a line break) mapped to
+// the held text (CR LF a line break), and back.
+int heldPosition(const QString& held, int shownPosition) {
+    int shown = 0;
+    int i = 0;
+    while (i < held.size() && shown < shownPosition) {
+        if (held[i] == u'\r' && i + 1 < held.size() && held[i + 1] == u'\n') ++i;
+        ++i;
+        ++shown;
+    }
+    return i;
+}
+int shownPosition(const QString& held, int heldPos) {
+    int shown = 0;
+    for (int i = 0; i < heldPos && i < held.size(); ++i) {
+        if (held[i] == u'\r' && i + 1 < held.size() && held[i + 1] == u'\n') ++i;
+        ++shown;
+    }
+    return shown;
+}
+}  // namespace
+
+TextBox::TextBox(QWidget* parent, bool multiLine, ScrollBars scrollBars)
+    : Control<QFrame>(parent), multiLine_(multiLine) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    if (multiLine_) {
+        plain_ = new QPlainTextEdit(this);
+        const bool horizontal = scrollBars == ScrollBars::Horizontal || scrollBars == ScrollBars::Both;
+        const bool vertical = scrollBars == ScrollBars::Vertical || scrollBars == ScrollBars::Both;
+        plain_->setHorizontalScrollBarPolicy(horizontal ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+        plain_->setVerticalScrollBarPolicy(vertical ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+        // A horizontal scroll bar means long lines scroll instead of wrapping.
+        plain_->setLineWrapMode(horizontal ? QPlainTextEdit::NoWrap : QPlainTextEdit::WidgetWidth);
+        layout->addWidget(plain_);
+        setFocusProxy(plain_);
+        applyTabStops();
+        connect(plain_, &QPlainTextEdit::textChanged, this, [this] {
+            if (!syncing_) takeEditorText();
+        });
+        connect(plain_, &QPlainTextEdit::cursorPositionChanged, this, [this] {
+            if (syncing_) return;
+            const QTextCursor c = plain_->textCursor();
+            selStart_ = heldPosition(text_, c.selectionStart());
+            selLength_ = heldPosition(text_, c.selectionEnd()) - selStart_;
+        });
+    } else {
+        line_ = new QLineEdit(this);
+        line_->setFrame(true);
+        layout->addWidget(line_);
+        setFocusProxy(line_);
+        connect(line_, &QLineEdit::textEdited, this, [this] { takeEditorText(); });
+        connect(line_, &QLineEdit::cursorPositionChanged, this, [this] {
+            if (syncing_) return;
+            selStart_ = line_->hasSelectedText() ? line_->selectionStart() : line_->cursorPosition();
+            selLength_ = static_cast<int>(line_->selectedText().size());
+        });
+    }
+}
+
+TextBox::~TextBox() = default;
+
+QWidget* TextBox::editor() const { return multiLine_ ? static_cast<QWidget*>(plain_) : line_; }
+
+QString TextBox::Text() const { return text_; }
+
+void TextBox::setText(const QString& text) {
+    text_ = text;
+    selStart_ = 0;
+    selLength_ = 0;
+    scheduleSync();
+}
+
+void TextBox::setSelText(const QString& text) {
+    const int start = std::clamp(selStart_, 0, static_cast<int>(text_.size()));
+    const int length = std::clamp(selLength_, 0, static_cast<int>(text_.size()) - start);
+    text_.replace(start, length, text);
+    selStart_ = start + static_cast<int>(text.size());
+    selLength_ = 0;
+    scheduleSync();
+}
+
+void TextBox::setSelStart(int position) {
+    selStart_ = std::clamp(position, 0, static_cast<int>(text_.size()));
+    selLength_ = 0;
+    scheduleSync();
+}
+
+void TextBox::setColors(const QColor& text, const QColor& background) {
+    QPalette p = editor()->palette();
+    p.setColor(QPalette::Text, text);
+    p.setColor(QPalette::Base, background);
+    p.setColor(QPalette::Window, background);
+    editor()->setPalette(p);
+    editor()->setAutoFillBackground(true);
+}
+
+void TextBox::setAccessibleLabel(const QString& name) {
+    setAccessibleName(name);
+    editor()->setAccessibleName(name);
+}
+
+void TextBox::setLocked(bool locked) {
+    if (plain_) plain_->setReadOnly(locked);
+    if (line_) line_->setReadOnly(locked);
+}
+
+void TextBox::setAlignment(Qt::Alignment alignment) {
+    if (line_) line_->setAlignment(alignment);
+}
+
+void TextBox::changeEvent(QEvent* event) {
+    QFrame::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        editor()->setFont(font());
+        applyTabStops();
+    }
+}
+
+// A tab stop every eight average characters, as the platform's edit control
+// has them, rather than Qt's fixed 80 pixels.
+void TextBox::applyTabStops() {
+    if (plain_) plain_->setTabStopDistance(8 * QFontMetricsF(font()).averageCharWidth());
+}
+
+// Many small insertions (a report printed piece by piece) are applied to the
+// editor once, when control returns to the event loop, or when it is shown.
+void TextBox::scheduleSync() {
+    if (syncScheduled_) return;
+    syncScheduled_ = true;
+    QMetaObject::invokeMethod(this, [this] { syncEditor(); }, Qt::QueuedConnection);
+}
+
+QString TextBox::shownText() const { return multiLine_ ? toShown(text_) : text_; }
+
+void TextBox::syncEditor() {
+    syncScheduled_ = false;
+    syncing_ = true;
+    if (plain_) {
+        plain_->setPlainText(shownText());
+        QTextCursor c = plain_->textCursor();
+        c.setPosition(shownPosition(text_, selStart_));
+        c.setPosition(shownPosition(text_, selStart_ + selLength_), QTextCursor::KeepAnchor);
+        plain_->setTextCursor(c);
+    } else {
+        line_->setText(text_);
+        line_->setCursorPosition(selStart_);
+    }
+    syncing_ = false;
+}
+
+void TextBox::takeEditorText() {
+    if (plain_) {
+        text_ = plain_->toPlainText().replace(u'\n', QStringLiteral("\r\n"));
+        const QTextCursor c = plain_->textCursor();
+        selStart_ = heldPosition(text_, c.selectionStart());
+        selLength_ = heldPosition(text_, c.selectionEnd()) - selStart_;
+    } else {
+        text_ = line_->text();
+        selStart_ = line_->cursorPosition();
+        selLength_ = 0;
+    }
+}
+
+}  // namespace toolkit

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QColor>
+#include <QFrame>
+#include <QString>
+
+#include "toolkit/Control.h"
+
+class QLineEdit;
+class QPlainTextEdit;
+
+namespace toolkit {
+
+// A text box. Its text is held exactly as written (line breaks as CR LF,
+// stray characters kept) while the editor shows a CR LF as a line break.
+class TextBox : public Control<QFrame> {
+    Q_OBJECT
+public:
+    enum class ScrollBars { None, Horizontal, Vertical, Both };
+    TextBox(QWidget* parent, bool multiLine = false, ScrollBars scrollBars = ScrollBars::None);
+    ~TextBox() override;
+
+    QString Text() const;
+    void setText(const QString& text);
+    // Inserts text at the caret in place of the selection and leaves the
+    // caret after the inserted text.
+    void setSelText(const QString& text);
+    int SelStart() const { return selStart_; }
+    int SelLength() const { return selLength_; }
+    void setSelStart(int position);
+
+    bool MultiLine() const { return multiLine_; }
+    void setColors(const QColor& text, const QColor& background);
+    void setLocked(bool locked);
+    void setAlignment(Qt::Alignment alignment);
+    QWidget* editor() const;
+    // The name assistive technology reads for the box and its editor,
+    // usually the caption of the label beside it.
+    void setAccessibleLabel(const QString& name);
+
+protected:
+    void changeEvent(QEvent* event) override;
+
+private:
+    void applyTabStops();
+    void scheduleSync();
+    void syncEditor();
+    void takeEditorText();
+    QString shownText() const;
+
+    bool multiLine_;
+    QString text_;
+    int selStart_ = 0;
+    int selLength_ = 0;
+    bool syncScheduled_ = false;
+    bool syncing_ = false;
+    QLineEdit* line_ = nullptr;
+    QPlainTextEdit* plain_ = nullptr;
+};
+
+}  // namespace toolkit
