@@ -155,10 +155,10 @@ TEST_F(DigitalFont, DotsColonsAndSpacesHaveCellsOfTheirOwn) {
 }
 
 // Adjacent characters keep at least one clear device pixel between their
-// inks, at the smallest size the layout uses and at the read-outs' size.
+// inks, at each size the layout uses: tabs and legend, read-outs, banner.
 TEST_F(DigitalFont, AdjacentCharactersNeverTouch) {
     const qreal ratio = screenRatio();
-    for (qreal points : {12.0, 14.25}) {
+    for (qreal points : {12.0, 14.25, 21.75}) {
         const QFont font = app::digitalFont(points);
         const QFontMetricsF m(font);
         std::map<QChar, Ink> alone;
