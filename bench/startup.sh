@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs="${1:-20}"
-build="${BUILD_DIR:-build}"
+build="${LUMENFOLD_BUILD_DIR:-build}"
 cmake --build "$build" --target lumenfold bare_window map_timer address_server >/dev/null
 
 ns="lf-bench-$$"

@@ -1,11 +1,9 @@
 #include "platform/linux/LinuxAdapterInfo.h"
 
 #include <arpa/inet.h>
-#include <libmnl/libmnl.h>
 #include <linux/ethtool.h>
 #include <linux/if.h>
 #include <linux/if_arp.h>
-#include <linux/rtnetlink.h>
 #include <linux/sockios.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
@@ -13,28 +11,18 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <limits>
-#include <memory>
 #include <system_error>
 #include <unordered_map>
+
+#include "platform/linux/Rtnetlink.h"
 
 namespace adapters {
 
 namespace {
-
-[[noreturn]] void throwErrno(const char* what) {
-    throw std::system_error(errno, std::generic_category(), what);
-}
-
-struct SocketCloser {
-    void operator()(mnl_socket* socket) const { mnl_socket_close(socket); }
-};
-using NetlinkSocket = std::unique_ptr<mnl_socket, SocketCloser>;
 
 class FileDescriptor {
 public:
@@ -50,80 +38,12 @@ private:
     int fd_;
 };
 
-NetlinkSocket openNetlink() {
-    NetlinkSocket socket(mnl_socket_open2(NETLINK_ROUTE, SOCK_CLOEXEC));
-    if (!socket) throwErrno("netlink socket");
-    if (mnl_socket_bind(socket.get(), 0, MNL_SOCKET_AUTOPID) < 0) throwErrno("netlink bind");
-    return socket;
-}
-
-using MessageHandler = std::function<void(const nlmsghdr*)>;
-
-// Sends one dump request and hands each answer to the handler until the
-// kernel says the dump is done.
-void dump(mnl_socket* socket, std::uint16_t type, std::uint8_t family, std::size_t headerSize,
-          unsigned int seq, const MessageHandler& handler, bool skipStats = false) {
-    alignas(nlmsghdr) std::array<char, 256> request{};
-    nlmsghdr* header = mnl_nlmsg_put_header(request.data());
-    header->nlmsg_type = type;
-    header->nlmsg_flags = NLM_F_REQUEST | NLM_F_DUMP;
-    header->nlmsg_seq = seq;
-    // ifinfomsg, ifaddrmsg and rtmsg all begin with the address family.
-    auto* extra = static_cast<std::uint8_t*>(mnl_nlmsg_put_extra_header(header, headerSize));
-    extra[0] = family;
-    if (skipStats) mnl_attr_put_u32(header, IFLA_EXT_MASK, RTEXT_FILTER_SKIP_STATS);
-    if (mnl_socket_sendto(socket, header, header->nlmsg_len) < 0) throwErrno("netlink send");
-
-    const unsigned int portId = mnl_socket_get_portid(socket);
-    // Large reads: a dump of a thousand links comes in far fewer pieces.
-    std::vector<char> answer(1u << 16);
-    auto callback = [](const nlmsghdr* message, void* data) -> int {
-        (*static_cast<const MessageHandler*>(data))(message);
-        return MNL_CB_OK;
-    };
-    for (;;) {
-        const ssize_t received = mnl_socket_recvfrom(socket, answer.data(), answer.size());
-        if (received < 0) throwErrno("netlink receive");
-        const int run = mnl_cb_run(answer.data(), static_cast<std::size_t>(received), seq, portId, callback,
-                                   const_cast<MessageHandler*>(&handler));
-        if (run == MNL_CB_ERROR) throwErrno("netlink dump");
-        if (run == MNL_CB_STOP) return;
-    }
-}
-
-// Calls the function for each attribute of a message after its fixed header.
-template <class Each>
-void forEachAttribute(const nlmsghdr* message, std::size_t headerSize, Each each) {
-    auto callback = [](const nlattr* attribute, void* data) -> int {
-        (*static_cast<Each*>(data))(attribute);
-        return MNL_CB_OK;
-    };
-    mnl_attr_parse(message, static_cast<unsigned int>(headerSize), callback, &each);
-}
-
-template <class Each>
-void forEachNested(const nlattr* nest, Each each) {
-    auto callback = [](const nlattr* attribute, void* data) -> int {
-        (*static_cast<Each*>(data))(attribute);
-        return MNL_CB_OK;
-    };
-    mnl_attr_parse_nested(nest, callback, &each);
-}
-
-std::string ipv4Text(const void* address) {
-    std::array<char, INET_ADDRSTRLEN> text{};
-    inet_ntop(AF_INET, address, text.data(), text.size());
-    return text.data();
-}
-
 std::string maskText(unsigned prefixLength) {
     const std::uint32_t mask = prefixLength == 0 ? 0u : ~0u << (32 - std::min(prefixLength, 32u));
     const std::uint32_t network = htonl(mask);
-    return ipv4Text(&network);
-}
-
-bool holdsIpv4(const nlattr* attribute) {
-    return mnl_attr_get_payload_len(attribute) >= sizeof(in_addr);
+    std::array<char, INET_ADDRSTRLEN> text{};
+    inet_ntop(AF_INET, &network, text.data(), text.size());
+    return text.data();
 }
 
 std::string driverOf(int socket, const std::string& name) {
@@ -199,122 +119,35 @@ void putList(IP_ADDR_STRING& head, const std::vector<AddressAndMask>& items, std
 }  // namespace
 
 std::vector<InterfaceFacts> readInterfaces() {
-    NetlinkSocket socket = openNetlink();
+    const rtnetlink::Tables tables = rtnetlink::readTables();
     std::vector<InterfaceFacts> interfaces;
     std::unordered_map<std::uint32_t, std::size_t> byIndex;
-    unsigned int seq = 1;
-
-    constexpr std::uint8_t anyFamily = 0;
-    dump(socket.get(), RTM_GETLINK, anyFamily, sizeof(ifinfomsg), seq++, [&](const nlmsghdr* message) {
-        if (message->nlmsg_type != RTM_NEWLINK) return;
-        const auto* link = static_cast<const ifinfomsg*>(mnl_nlmsg_get_payload(message));
+    for (const rtnetlink::Link& link : tables.links) {
         InterfaceFacts facts;
-        facts.index = static_cast<std::uint32_t>(link->ifi_index);
-        facts.hardwareType = link->ifi_type;
-        facts.loopback = (link->ifi_flags & IFF_LOOPBACK) != 0 || link->ifi_type == ARPHRD_LOOPBACK;
-        forEachAttribute(message, sizeof(ifinfomsg), [&](const nlattr* attribute) {
-            switch (mnl_attr_get_type(attribute)) {
-            case IFLA_IFNAME:
-                if (mnl_attr_validate(attribute, MNL_TYPE_NUL_STRING) >= 0)
-                    facts.name = mnl_attr_get_str(attribute);
-                break;
-            case IFLA_ADDRESS: {
-                const auto* bytes = static_cast<const std::uint8_t*>(mnl_attr_get_payload(attribute));
-                facts.hardwareAddress.assign(bytes, bytes + mnl_attr_get_payload_len(attribute));
-                break;
-            }
-            case IFLA_LINKINFO:
-                forEachNested(attribute, [&](const nlattr* info) {
-                    if (mnl_attr_get_type(info) == IFLA_INFO_KIND &&
-                        mnl_attr_validate(info, MNL_TYPE_NUL_STRING) >= 0)
-                        facts.kind = mnl_attr_get_str(info);
-                });
-                break;
-            default:
-                break;
-            }
-        });
+        facts.index = link.index;
+        facts.name = link.name;
+        facts.kind = link.kind;
+        facts.hardwareType = link.hardwareType;
+        facts.loopback = (link.flags & IFF_LOOPBACK) != 0 || link.hardwareType == ARPHRD_LOOPBACK;
+        facts.hardwareAddress = link.hardwareAddress;
         byIndex[facts.index] = interfaces.size();
         interfaces.push_back(std::move(facts));
-    }, true);
-
-    dump(socket.get(), RTM_GETADDR, AF_INET, sizeof(ifaddrmsg), seq++, [&](const nlmsghdr* message) {
-        if (message->nlmsg_type != RTM_NEWADDR) return;
-        const auto* address = static_cast<const ifaddrmsg*>(mnl_nlmsg_get_payload(message));
-        if (address->ifa_family != AF_INET) return;
-        const auto found = byIndex.find(address->ifa_index);
-        if (found == byIndex.end()) return;
-        std::string local;
-        std::string peer;
-        forEachAttribute(message, sizeof(ifaddrmsg), [&](const nlattr* attribute) {
-            if (!holdsIpv4(attribute)) return;
-            if (mnl_attr_get_type(attribute) == IFA_LOCAL) local = ipv4Text(mnl_attr_get_payload(attribute));
-            if (mnl_attr_get_type(attribute) == IFA_ADDRESS) peer = ipv4Text(mnl_attr_get_payload(attribute));
-        });
-        // On a point-to-point link IFA_ADDRESS is the far end; the own
-        // address is IFA_LOCAL whenever the kernel gives one.
-        const std::string& own = local.empty() ? peer : local;
-        if (!own.empty())
-            interfaces[found->second].addresses.push_back({own, maskText(address->ifa_prefixlen)});
-    });
-
-    dump(socket.get(), RTM_GETROUTE, AF_INET, sizeof(rtmsg), seq++, [&](const nlmsghdr* message) {
-        if (message->nlmsg_type != RTM_NEWROUTE) return;
-        const auto* route = static_cast<const rtmsg*>(mnl_nlmsg_get_payload(message));
-        if (route->rtm_family != AF_INET || route->rtm_dst_len != 0 || route->rtm_type != RTN_UNICAST) return;
-        std::uint32_t table = route->rtm_table;
-        std::uint32_t outIndex = 0;
-        std::string gateway;
-        std::vector<std::pair<std::uint32_t, std::string>> hops;
-        forEachAttribute(message, sizeof(rtmsg), [&](const nlattr* attribute) {
-            switch (mnl_attr_get_type(attribute)) {
-            case RTA_TABLE:
-                if (mnl_attr_get_payload_len(attribute) >= sizeof(std::uint32_t)) table = mnl_attr_get_u32(attribute);
-                break;
-            case RTA_OIF:
-                if (mnl_attr_get_payload_len(attribute) >= sizeof(std::uint32_t))
-                    outIndex = mnl_attr_get_u32(attribute);
-                break;
-            case RTA_GATEWAY:
-                if (holdsIpv4(attribute)) gateway = ipv4Text(mnl_attr_get_payload(attribute));
-                break;
-            case RTA_MULTIPATH: {
-                // A sequence of next hops, each with its own nested attributes.
-                const auto* bytes = static_cast<const char*>(mnl_attr_get_payload(attribute));
-                std::size_t left = mnl_attr_get_payload_len(attribute);
-                while (left >= sizeof(rtnexthop)) {
-                    const auto* hop = reinterpret_cast<const rtnexthop*>(bytes);
-                    if (hop->rtnh_len < sizeof(rtnexthop) || hop->rtnh_len > left) break;
-                    std::string hopGateway;
-                    const char* at = bytes + RTNH_ALIGN(sizeof(rtnexthop));
-                    const char* end = bytes + hop->rtnh_len;
-                    while (at + sizeof(nlattr) <= end) {
-                        const auto* inner = reinterpret_cast<const nlattr*>(at);
-                        if (inner->nla_len < sizeof(nlattr) || at + inner->nla_len > end) break;
-                        if (mnl_attr_get_type(inner) == RTA_GATEWAY && holdsIpv4(inner))
-                            hopGateway = ipv4Text(mnl_attr_get_payload(inner));
-                        at += MNL_ALIGN(inner->nla_len);
-                    }
-                    if (!hopGateway.empty())
-                        hops.emplace_back(static_cast<std::uint32_t>(hop->rtnh_ifindex), hopGateway);
-                    const std::size_t step = RTNH_ALIGN(hop->rtnh_len);
-                    if (step >= left) break;
-                    bytes += step;
-                    left -= step;
-                }
-                break;
-            }
-            default:
-                break;
-            }
-        });
-        if (table != RT_TABLE_MAIN) return;
-        if (!gateway.empty() && outIndex != 0) hops.emplace(hops.begin(), outIndex, gateway);
-        for (const auto& [index, hopGateway] : hops) {
-            const auto found = byIndex.find(index);
-            if (found != byIndex.end()) interfaces[found->second].gateways.push_back(hopGateway);
+    }
+    for (const rtnetlink::Ipv4Address& address : tables.addresses) {
+        const auto found = byIndex.find(address.interfaceIndex);
+        if (found != byIndex.end())
+            interfaces[found->second].addresses.push_back({address.address, maskText(address.prefixLength)});
+    }
+    // The gateways of the default routes, whether or not the link has a
+    // carrier at the moment: the adapter still has its gateway.
+    for (const rtnetlink::Ipv4Route& route : tables.routes) {
+        if (!route.isMainDefault()) continue;
+        for (const rtnetlink::NextHop& hop : route.hops) {
+            const auto found = byIndex.find(hop.interfaceIndex);
+            if (!hop.gateway.empty() && found != byIndex.end())
+                interfaces[found->second].gateways.push_back(hop.gateway);
         }
-    });
+    }
 
     std::sort(interfaces.begin(), interfaces.end(),
               [](const InterfaceFacts& a, const InterfaceFacts& b) { return a.index < b.index; });
