@@ -13,7 +13,7 @@ packages=(
   fonts-dejavu-core
   xvfb xauth x11-utils xdotool wmctrl imagemagick openbox
   iproute2 procps libmnl-dev
-  desktop-file-utils appstream dpkg-dev fakeroot file xdg-utils
+  desktop-file-utils appstream dpkg-dev fakeroot file xdg-utils lintian man-db
   libgif-dev libjpeg-dev python3-fonttools
   hyperfine libxcb1-dev libfontconfig-dev
 )

@@ -102,8 +102,7 @@ std::string lamp(int value, const char* caption, float top) {
 class ConnectionStates : public ::testing::Test {
 protected:
     void SetUp() override {
-        const std::string why = testing_support::netnsUnavailableReason();
-        if (!why.empty()) GTEST_SKIP() << "needs network namespaces: " << why;
+        LUMENFOLD_SKIP_WITHOUT_NETNS();
     }
 
     static void expectCommon(const Shown& shown) {

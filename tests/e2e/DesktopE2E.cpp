@@ -86,8 +86,7 @@ bool eventually(const std::function<bool()>& condition, std::chrono::millisecond
 class Desktop : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (const std::string why = netnsUnavailableReason(); !why.empty())
-            GTEST_SKIP() << "needs network namespaces: " << why;
+        LUMENFOLD_SKIP_WITHOUT_NETNS();
         if (const std::string why = desktopUnavailableReason(); !why.empty()) GTEST_SKIP() << "needs a desktop: " << why;
 
         host.emplace("desk");

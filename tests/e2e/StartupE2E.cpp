@@ -16,7 +16,7 @@ constexpr const char* kServedAddress = "203.0.113.77";
 
 TEST(StartupInNamespace, ShowsTheAddressTheServiceAnswers) {
     if (isInnerNetnsRun()) GTEST_SKIP() << "outer test only";
-    if (const std::string why = netnsUnavailableReason(); !why.empty()) GTEST_SKIP() << why;
+    LUMENFOLD_SKIP_WITHOUT_NETNS();
 
     Netns host("startup");
     host.setHosts({{"api.ipify.org", "127.0.0.1"}});

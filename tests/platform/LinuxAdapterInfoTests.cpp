@@ -17,16 +17,9 @@ using namespace adapters;
 using testing_support::capture;
 using testing_support::enterNetns;
 using testing_support::Netns;
-using testing_support::netnsUnavailableReason;
 using testing_support::shell;
 
 namespace {
-
-#define SKIP_WITHOUT_NETNS()                                         \
-    do {                                                             \
-        const std::string why = netnsUnavailableReason();            \
-        if (!why.empty()) GTEST_SKIP() << "no network namespaces: " << why; \
-    } while (0)
 
 // Runs the work on a thread of its own that has joined the namespace.
 void insideNetns(const Netns& ns, const std::function<void()>& work) {
@@ -84,7 +77,7 @@ std::vector<Expected> fromIproute(const Netns& ns) {
 }
 
 struct RealAdapterList : ::testing::Test {
-    void SetUp() override { SKIP_WITHOUT_NETNS(); }
+    void SetUp() override { LUMENFOLD_SKIP_WITHOUT_NETNS(); }
 };
 
 TEST_F(RealAdapterList, MatchesIprouteForTheSameNamespace) {

@@ -34,8 +34,7 @@ std::string localIpIn(const Netns& ns) {
 class LocalIp : public ::testing::Test {
 protected:
     void SetUp() override {
-        const std::string why = testing_support::netnsUnavailableReason();
-        if (!why.empty()) GTEST_SKIP() << "needs network namespaces: " << why;
+        LUMENFOLD_SKIP_WITHOUT_NETNS();
     }
 
     // A veth pair inside the namespace; the first end is made after its

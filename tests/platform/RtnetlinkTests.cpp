@@ -40,8 +40,7 @@ std::uint32_t indexOf(const Netns& ns, const std::string& name) {
 }  // namespace
 
 TEST(Rtnetlink, ReadsLinksAddressesAndRoutesOfEveryTable) {
-    const std::string why = testing_support::netnsUnavailableReason();
-    if (!why.empty()) GTEST_SKIP() << "needs network namespaces: " << why;
+    LUMENFOLD_SKIP_WITHOUT_NETNS();
 
     Netns ns("rtnl");
     ns.ip("link add x1 type veth peer name e1");

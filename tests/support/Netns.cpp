@@ -8,6 +8,7 @@
 #include <sched.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cstdio>
@@ -16,6 +17,7 @@
 #include <limits>
 #include <memory>
 #include <stdexcept>
+#include <utility>
 
 namespace testing_support {
 
@@ -38,13 +40,62 @@ std::string capture(const std::string& commandLine) {
     return out;
 }
 
-std::string netnsUnavailableReason() {
+namespace {
+
+// Runs a command line; answers whether it succeeded and what it printed,
+// standard error included, on one line.
+std::pair<bool, std::string> attempt(const std::string& commandLine) {
+    std::string out = capture("{ " + commandLine + "; } 2>&1; echo \"=$?\"");
+    const std::size_t statusAt = out.rfind('=');
+    const bool ok = statusAt != std::string::npos && out.compare(statusAt, 2, "=0") == 0;
+    out.erase(std::min(statusAt, out.size()));
+    std::replace(out.begin(), out.end(), '\n', ' ');
+    while (!out.empty() && out.back() == ' ') out.pop_back();
+    return {ok, out};
+}
+
+std::string probeNetns() {
     if (geteuid() != 0) return "network namespaces need root";
-    const std::string probe = "lf-probe-" + std::to_string(getpid());
-    if (shell("ip netns add " + probe + " >/dev/null 2>&1") != 0)
-        return "'ip netns add' fails here (no iproute2 or no CAP_SYS_ADMIN)";
-    shell("ip netns del " + probe + " >/dev/null 2>&1");
-    return {};
+    if (shell("command -v ip >/dev/null 2>&1") != 0) return "'ip' is not installed (tools/setup.sh installs iproute2)";
+
+    const std::string name = "lf-ready-" + std::to_string(getpid());
+    const std::string marker = "lumenfold-netns-ready.test";
+    const std::filesystem::path dir = "/etc/netns/" + name;
+    const auto cleanUp = [&] {
+        shell("ip netns del " + name + " >/dev/null 2>&1");
+        std::error_code ignored;
+        std::filesystem::remove_all(dir, ignored);
+    };
+    cleanUp();
+
+    std::string reason;
+    if (const auto [added, out] = attempt("ip netns add " + name); !added) {
+        reason = "'ip netns add' fails: " + out;
+    } else if (std::error_code error; !std::filesystem::create_directories(dir, error) && error) {
+        reason = "cannot write " + dir.string() + ": " + error.message();
+    } else {
+        std::ofstream(dir / "hosts") << "127.0.0.1 localhost\n192.0.2.1 " << marker << '\n';
+        const auto [ran, seen] = attempt("ip netns exec " + name + " getent hosts " + marker);
+        if (!ran || seen.find("192.0.2.1") == std::string::npos)
+            reason = "'ip netns exec' cannot give a namespace its own hosts file: " +
+                     (seen.empty() ? "a name written there does not resolve inside" : seen);
+    }
+    cleanUp();
+    return reason;
+}
+
+}  // namespace
+
+std::string netnsUnavailableReason() {
+    // The answer cannot change while the program runs, and trying costs a
+    // namespace, so it is found once.
+    static const std::string reason = probeNetns();
+    return reason;
+}
+
+bool netnsRequired() {
+    const char* value = std::getenv("LUMENFOLD_REQUIRE_NETNS");
+    return value != nullptr && std::string(value) == "1";
 }
 
 bool enterNetns(const std::string& name) {
