@@ -435,7 +435,7 @@ def build(path: str) -> None:
                              caretSlopeRise=1000, caretSlopeRun=round(1000 * SLANT))
     family, style = "Lumenfold Segments", "Bold Italic"
     fb.setupNameTable({
-        "copyright": "Copyright the Lumenfold developers",
+        "copyright": "Copyright 2026 Tarnwick, the Lumenfold developers",
         "familyName": family,
         "styleName": style,
         "uniqueFontIdentifier": f"{family} {style} 1.000",
