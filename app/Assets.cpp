@@ -42,6 +42,12 @@ QString picturePath(const char* path) {
     return QString::fromLatin1(path);
 }
 
+QByteArray resourceData(const char* path) {
+    ensureRegistered();
+    QFile file(QString::fromLatin1(path));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 QCursor handCursor() {
     ensureRegistered();
     QFile file(QString::fromLatin1(kHandCursorPath));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QCursor>
 #include <QIcon>
 #include <QPixmap>
@@ -13,6 +14,8 @@ inline constexpr const char* kPanelPicturePath = ":/assets/Picture1.jpg";
 inline constexpr const char* kLegendPicturePath = ":/assets/Image1.jpg";
 inline constexpr const char* kEmblemPath = ":/assets/Picture4.gif";
 inline constexpr const char* kHandCursorPath = ":/assets/Hand.cur";
+// The segment font of the read-outs, drawn by tools/fontgen.
+inline constexpr const char* kDigitalFontPath = ":/assets/LumenfoldSegments.ttf";
 
 // The icon of both windows, the main window and Adapter Info.
 QIcon windowIcon();
@@ -20,6 +23,8 @@ QIcon windowIcon();
 QPixmap picture(const char* path);
 // The resource path of a picture, for a control that reads it when first shown.
 QString picturePath(const char* path);
+// The bytes of a resource; empty when it cannot be read.
+QByteArray resourceData(const char* path);
 // The pointing hand over the command buttons, with the hot spot its file
 // gives (the tip of the index finger).
 QCursor handCursor();

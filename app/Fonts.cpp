@@ -3,12 +3,31 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QStringList>
+#include <QtGlobal>
+
+#include "app/Assets.h"
 
 namespace app {
 
+namespace {
+// Registers the compiled-in segment font once per process; false when the
+// resource is missing or unreadable, so that nothing names a font that
+// does not exist.
+bool registerDigitalSubstitute() {
+    const QString family = QString::fromLatin1(kDigitalSubstitute);
+    if (QFontDatabase::hasFamily(family)) return true;
+    const int id = QFontDatabase::addApplicationFontFromData(resourceData(kDigitalFontPath));
+    if (id < 0 || !QFontDatabase::applicationFontFamilies(id).contains(family)) {
+        qWarning("The compiled-in font \"%s\" could not be registered", kDigitalSubstitute);
+        return false;
+    }
+    return true;
+}
+}  // namespace
+
 void installFontSubstitutes() {
     const QString digital = QString::fromLatin1(kDigitalFamily);
-    if (!QFontDatabase::hasFamily(digital) && QFont::substitutes(digital).isEmpty())
+    if (!QFontDatabase::hasFamily(digital) && QFont::substitutes(digital).isEmpty() && registerDigitalSubstitute())
         QFont::insertSubstitution(digital, QString::fromLatin1(kDigitalSubstitute));
 
     const QString tahoma = QString::fromLatin1(kTahomaFamily);
@@ -33,12 +52,6 @@ QFont digitalFont(qreal points) {
     font.setPointSizeF(points);
     font.setWeight(QFont::Bold);
     font.setItalic(true);
-    // Asked of the font database, not of a resolved QFontInfo: resolving
-    // would load a font engine for the unstretched font, used nowhere.
-    const QString family = QString::fromLatin1(kDigitalFamily);
-    const bool substituted = !QFontDatabase::hasFamily(family) &&
-                             QFont::substitutes(family).contains(QString::fromLatin1(kDigitalSubstitute), Qt::CaseInsensitive);
-    if (substituted) font.setStretch(kDigitalSubstituteStretch);
     return font;
 }
 

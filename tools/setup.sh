@@ -10,11 +10,11 @@ packages=(
   qt6-qpa-plugins
   libcurl4-openssl-dev
   libcpp-httplib-dev libgtest-dev libgmock-dev
-  fonts-dseg fonts-dejavu-core
+  fonts-dejavu-core
   xvfb xauth x11-utils xdotool wmctrl imagemagick openbox
   iproute2 procps libmnl-dev
   desktop-file-utils appstream dpkg-dev fakeroot file xdg-utils lintian man-db
-  libgif-dev libjpeg-dev
+  libgif-dev libjpeg-dev python3-fonttools
   hyperfine libxcb1-dev libfontconfig-dev
   dbus-daemon libglib2.0-bin at-spi2-core
 )
