@@ -219,6 +219,9 @@ AccessibilityBus::AccessibilityBus(const std::filesystem::path& folder)
     for (int attempt = 0; attempt < 100 && !std::filesystem::exists(folder_ / "bus"); ++attempt)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     if (!std::filesystem::exists(folder_ / "bus")) throw std::runtime_error("the session bus did not start");
+    // Up before any program starts, as in a desktop session where a screen
+    // reader runs: the program joins it while it starts.
+    if (accessibilityAddress().empty()) throw std::runtime_error("the accessibility bus did not start");
 }
 
 AccessibilityBus::~AccessibilityBus() {
