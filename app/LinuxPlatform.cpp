@@ -12,7 +12,7 @@ Platform makeLinuxPlatform(toolkit::Waiter& waiter) {
     Platform platform;
     platform.transfer = std::make_unique<probes::CurlTransfer>(&waiter);
     platform.internet = std::make_unique<probes::CurlInternet>(&waiter);
-    platform.localIp = std::make_unique<probes::NetlinkLocalIp>();
+    platform.localIp = std::make_unique<probes::NetlinkLocalIp>(&waiter);
     platform.adapterInfo = std::make_unique<adapters::LinuxAdapterInfo>();
     platform.shell = std::make_unique<toolkit::XdgShell>();
     return platform;

@@ -10,6 +10,7 @@
 
 #include "platform/linux/Rtnetlink.h"
 #include "toolkit/Error.h"
+#include "toolkit/Waiter.h"
 
 namespace probes {
 
@@ -42,9 +43,11 @@ bool isLoopback(const std::string& address) { return address.starts_with("127.")
 std::string NetlinkLocalIp::LocalIP() {
     rtnetlink::Tables tables;
     try {
-        tables = rtnetlink::readTables();
+        tables = toolkit::waitFor(waiter_, [](std::stop_token) { return rtnetlink::readTables(); });
     } catch (const std::system_error& e) {
         throw toolkit::Error(kLocalIpReadFailed, "Winsock", "Cannot read the local address: " + e.code().message());
+    } catch (const toolkit::WaitCancelled&) {
+        throw toolkit::Error(kLocalIpReadFailed, "Winsock", "Cannot read the local address: the read was cancelled");
     }
 
     if (const auto index = defaultInterface(tables)) {

@@ -5,6 +5,10 @@
 
 #include "probes/LocalIp.h"
 
+namespace toolkit {
+class Waiter;
+}
+
 namespace probes {
 
 // Error number of a local address that cannot be read (the network is down
@@ -18,10 +22,16 @@ inline constexpr std::int32_t kLocalIpReadFailed = 10050;
 //     order, that is up and not loopback;
 //  3. with none, "127.0.0.1".
 // The host name is never resolved: on Debian it maps to 127.0.1.1, which is
-// not a LAN address. The namespace read is that of the calling thread.
+// not a LAN address. The namespace read is that of the calling thread (a
+// waiter's worker, started by it, shares it). With a waiter the kernel is
+// asked from its worker; a cancelled wait fails as a read that failed.
 class NetlinkLocalIp : public LocalIpService {
 public:
+    explicit NetlinkLocalIp(toolkit::Waiter* waiter = nullptr) : waiter_(waiter) {}
     std::string LocalIP() override;
+
+private:
+    toolkit::Waiter* waiter_;
 };
 
 }  // namespace probes
