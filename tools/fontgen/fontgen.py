@@ -374,8 +374,8 @@ DIGITS = {
 
 def all_glyphs() -> dict[str, Glyph]:
     glyphs: dict[str, Glyph] = {}
-    for char, spec in {**DIGITS, **LETTERS}.items():
-        codes, width = spec if isinstance(spec, tuple) else (spec, NORMAL)
+    for char, segments in {**DIGITS, **LETTERS}.items():
+        codes, width = segments if isinstance(segments, tuple) else (segments, NORMAL)
         glyphs[char] = seg(codes, width)
     glyphs["1"] = one()
     glyphs["I"] = letter_i()
