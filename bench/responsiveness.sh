@@ -7,7 +7,7 @@
 #   bench/responsiveness.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build="${BUILD_DIR:-build}"
+build="${LUMENFOLD_BUILD_DIR:-build}"
 cmake --build "$build" --target responsiveness >/dev/null
 
 ns="lf-bench-$$"
