@@ -10,7 +10,6 @@
 #include <filesystem>
 #include <fstream>
 #include <mutex>
-#include <sstream>
 #include <thread>
 
 #include "app/Identity.h"
@@ -249,12 +248,7 @@ protected:
         return std::optional<AccessibilityBus>(std::in_place, scratch / "session");
     }
 
-    std::string openedText() const {
-        std::ifstream file(opened);
-        std::stringstream text;
-        text << file.rdbuf();
-        return text.str();
-    }
+    std::string openedText() const { return testing_support::readText(opened.string()); }
 
     LocalInternet internet;
     std::optional<Netns> host;

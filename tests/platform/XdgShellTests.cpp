@@ -7,7 +7,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "platform/linux/XdgShell.h"
 #include "tests/support/Fakes.h"
@@ -88,12 +87,7 @@ protected:
         testing_support::waitUntil([&] { return std::filesystem::exists(finished); }, 5000);
     }
 
-    std::string receivedText() const {
-        std::ifstream file(received);
-        std::stringstream text;
-        text << file.rdbuf();
-        return text.str();
-    }
+    std::string receivedText() const { return testing_support::readText(received.string()); }
 
     QTemporaryDir folder;
     std::filesystem::path bin, received, release, finished;

@@ -4,6 +4,8 @@
 #include <QEvent>
 #include <QThread>
 #include <cstdio>
+#include <fstream>
+#include <sstream>
 
 namespace testing_support {
 
@@ -66,6 +68,13 @@ FakePlatform::FakePlatform() {
     auto fakeShell = std::make_unique<FakeShell>();
     shell = fakeShell.get();
     platform.shell = std::move(fakeShell);
+}
+
+std::string readText(const std::string& path) {
+    std::ifstream file(path);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
 }
 
 bool waitUntil(const std::function<bool()>& predicate, int timeoutMs) {

@@ -105,6 +105,9 @@ struct FakePlatform {
 // whether it held.
 bool waitUntil(const std::function<bool()>& predicate, int timeoutMs = 5000);
 
+// The whole content of a file, or empty when it cannot be read.
+std::string readText(const std::string& path);
+
 // Delivers the deferred deletions of unloaded windows.
 void flushDeletions();
 
