@@ -142,7 +142,10 @@ TEST(FocusOrder, FollowsTabIndexAcrossContainersAndThroughEditors) {
     auto* early = new CheckBox(panel);
     early->setTabIndex(0);
     orderFocusByTabIndex(window);
-    EXPECT_EQ(early->nextInFocusChain(), box->editor());
+    // The text box moves with its editor, so no stray copy of it is left
+    // behind to take the Tab key elsewhere.
+    EXPECT_EQ(early->nextInFocusChain(), box);
+    EXPECT_EQ(box->nextInFocusChain(), box->editor());
     QWidget* afterBox = box->editor()->nextInFocusChain();
     while (afterBox && afterBox->focusPolicy() == Qt::NoFocus) afterBox = afterBox->nextInFocusChain();
     EXPECT_EQ(afterBox, late);
