@@ -129,6 +129,26 @@ TEST(TabControl, AClickOnTheHeaderReachesItThroughThePageAndArrowsSwitchTabs) {
     EXPECT_EQ(tabs.accessibleDescription(), QStringLiteral("C"));
 }
 
+TEST(PictureBox, PlacesItsControlsFromTheClientAreaWhateverItsBorder) {
+    QWidget window;
+    auto* panel = new PictureBox(&window);
+    panel->Move(0, 0, 1500, 1500);
+    auto* early = new CheckBox(panel);
+    early->Move(150, 300, 600, 300);  // placed before the border is set
+    panel->setBorder(true);
+    auto* late = new CheckBox(panel);
+    late->Move(0, 0, 600, 300);
+    EXPECT_EQ(late->pos(), QPoint(1, 1));
+    EXPECT_EQ(early->pos(), QPoint(11, 21));
+    EXPECT_EQ(late->Left(), 0.0f);
+    EXPECT_EQ(early->Top(), 300.0f);
+    late->setTop(150);
+    EXPECT_EQ(late->pos(), QPoint(1, 11));
+    panel->setBorder(false);
+    EXPECT_EQ(late->pos(), QPoint(0, 10));
+    EXPECT_EQ(early->Left(), 150.0f);
+}
+
 TEST(FocusOrder, FollowsTabIndexAcrossContainersAndThroughEditors) {
     QWidget window;
     auto* panel = new PictureBox(&window);
