@@ -17,6 +17,11 @@ inline QPoint clientOrigin(const QWidget& widget) {
     return container ? container->contentsRect().topLeft() : QPoint();
 }
 
+// Whether the user can click the widget now: it is on screen (its window,
+// its tab and itself shown) and enabled. A press from the keyboard or from
+// assistive technology is refused whenever a click could not land.
+inline bool canBeClicked(const QWidget& widget) { return widget.isVisible() && widget.isEnabled(); }
+
 // Geometry in twips and the Visible flag, on top of any Qt widget. Visible
 // is the control's own flag: a control on a hidden tab is still Visible.
 // Left and Top count from the client area of the container, so a border

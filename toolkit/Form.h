@@ -6,6 +6,7 @@
 #include <QString>
 #include <QWidget>
 #include <optional>
+#include <type_traits>
 
 #include "toolkit/Application.h"
 #include "toolkit/Controls.h"
@@ -78,14 +79,17 @@ protected:
     // Connects a control's notification to a handler of this form, through
     // the application's dispatch point. A notification held during a wait
     // is dropped if its window has been unloaded by the time it is due.
+    // So is one whose control has been hidden or disabled meanwhile.
     template <class Sender, class Signal, class Handler>
     void bind(Sender* sender, Signal signal, Handler handler) {
-        QObject::connect(sender, signal, window_, [this, handler, from = window_] {
+        QPointer<QWidget> control;
+        if constexpr (std::is_base_of_v<QWidget, Sender>) control = sender;
+        QObject::connect(sender, signal, window_, [this, handler, control, from = window_] {
             app_.dispatch(
                 [this, handler, from] {
                     if (from && window_ == from) handler();
                 },
-                this);
+                this, control.data());
         });
     }
     // Ticks go through the dispatch point only while no handler is running.

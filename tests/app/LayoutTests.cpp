@@ -573,7 +573,7 @@ TEST_F(Layout, EveryControlHasAnAccessibleName) {
 
 TEST_F(Layout, LampsTellTheirStateAndCaptionToAssistiveTechnology) {
     CreatedForm1 form(runtime, fakes.platform);
-    form.Load();
+    form.Show();
     // What a screen reader asks of a lamp. (Qt passes change notices on
     // only while a platform bridge is active, which a headless run lacks;
     // the answers below are what the bridge reads after a notice.)

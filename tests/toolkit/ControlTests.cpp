@@ -176,6 +176,7 @@ TEST(FocusOrder, FollowsTabIndexAcrossContainersAndThroughEditors) {
 TEST(CheckBox, TellsAssistiveTechnologyItsCaptionStateAndAction) {
     QWidget parent;
     CheckBox box(&parent);
+    parent.show();
     box.setCaption(QStringLiteral("Reload"));
     int clicks = 0;
     QObject::connect(&box, &CheckBox::Click, [&] { ++clicks; });
@@ -193,6 +194,18 @@ TEST(CheckBox, TellsAssistiveTechnologyItsCaptionStateAndAction) {
     iface->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
     EXPECT_EQ(box.Value(), 1) << "a disabled check box ignores it";
     EXPECT_EQ(clicks, 1);
+    // Hidden, itself or with its window, it ignores a press as it would a click.
+    box.setEnabled(true);
+    for (QWidget* hidden : {static_cast<QWidget*>(&box), &parent}) {
+        hidden->hide();
+        EXPECT_FALSE(iface->actionInterface()->actionNames().contains(QAccessibleActionInterface::toggleAction()));
+        iface->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        EXPECT_EQ(clicks, 1);
+        hidden->show();
+    }
+    iface->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(box.Value(), 0);
+    EXPECT_EQ(clicks, 2);
 }
 
 TEST(CheckBox, DisabledKeepsItsFaceAndCaptionColoursAndCheckedDrawsPressed) {
