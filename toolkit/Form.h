@@ -23,6 +23,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:
@@ -114,6 +115,7 @@ private:
     void closedByUser();
     void resized();
     void placeOnScreen();
+    void centreOnceFramed();
 
     Application& app_;
     QPointer<FormWindow> window_;
@@ -124,6 +126,9 @@ private:
     // A freshly loaded window is placed when it is first shown, whether the
     // show loaded it or a Load before it did.
     bool placePending_ = false;
+    // A centred window is centred again, frame and all, once the window
+    // manager has framed it: only then is the frame's size known.
+    bool centrePending_ = false;
 };
 
 }  // namespace toolkit
