@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
+#include <QWindow>
 #include <chrono>
 
 #include "toolkit/Application.h"
@@ -126,8 +127,14 @@ void Form::centreOnceFramed() {
     QScreen* screen = window_->screen() ? window_->screen() : QGuiApplication::primaryScreen();
     if (!screen) return;
     const QRect area = screen->availableGeometry();
-    // move() places the frame's top-left corner once the frame is known.
-    window_->move(area.x() + (area.width() - frame.width()) / 2, area.y() + (area.height() - frame.height()) / 2);
+    const QPoint corner(area.x() + (area.width() - frame.width()) / 2, area.y() + (area.height() - frame.height()) / 2);
+    // Asked for as the frame's corner: the window manager then places the
+    // frame there, where a client position could be taken for the frame's
+    // and land a title bar too low.
+    if (QWindow* handle = window_->windowHandle())
+        handle->setFramePosition(corner);
+    else
+        window_->move(corner);
 }
 
 void Form::Unload() {
