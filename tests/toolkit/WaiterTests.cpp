@@ -174,28 +174,21 @@ TEST_F(Waiting, AHeldClickOfAWindowUnloadedMeanwhileIsDropped) {
     form.Unload();
 }
 
-TEST_F(Waiting, AHeldClickOfAControlHiddenOrDisabledMeanwhileIsDropped) {
+TEST_F(Waiting, AHeldClickOfAControlHiddenMeanwhileIsDropped) {
     WaitingForm form(app);
     app.dispatch([&] { form.Show(); });
     int clicks = 0;
     form.onClick = [&] { ++clicks; };
-    for (const bool hide : {true, false}) {
-        SCOPED_TRACE(hide ? "hidden" : "disabled");
-        app.dispatch(
-            [&] {
-                QTimer::singleShot(20, [&] { form.check->setValue(1 - form.check->Value()); });
-                waitFor(&app.waiter(), [](std::stop_token) { std::this_thread::sleep_for(100ms); });
-                if (hide)
-                    form.check->hide();
-                else
-                    form.check->setEnabled(false);
-            },
-            &form);
-        EXPECT_EQ(clicks, 0);
-        form.check->show();
-        form.check->setEnabled(true);
-    }
-    form.check->setValue(1 - form.check->Value());
+    app.dispatch(
+        [&] {
+            QTimer::singleShot(20, [&] { form.check->setValue(1); });
+            waitFor(&app.waiter(), [](std::stop_token) { std::this_thread::sleep_for(100ms); });
+            form.check->hide();
+        },
+        &form);
+    EXPECT_EQ(clicks, 0);
+    form.check->show();
+    form.check->setValue(0);
     EXPECT_EQ(clicks, 1);
     form.Unload();
 }
