@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <algorithm>
 
+#include "toolkit/Control.h"
 #include "toolkit/Form.h"
 
 namespace toolkit {
@@ -15,10 +16,10 @@ struct ApplicationEnded {};
 
 Application::Application(ErrorPresenter& presenter) : presenter_(presenter) {}
 
-void Application::dispatch(const std::function<void()>& handler, const Form* owner) {
+void Application::dispatch(const std::function<void()>& handler, const Form* owner, QWidget* control) {
     if (ended_) return;
     if (waiter_.waiting()) {
-        held_.push_back(Held{handler, owner});
+        held_.push_back(Held{handler, owner, control, control != nullptr});
         return;
     }
     const bool outermost = depth_ == 0;
@@ -28,6 +29,7 @@ void Application::dispatch(const std::function<void()>& handler, const Form* own
     while (!held_.empty() && !ended_) {
         const Held next = std::move(held_.front());
         held_.pop_front();
+        if (next.fromControl && !(next.control && canBeClicked(*next.control))) continue;
         invoke(next.handler, next.owner);
     }
     held_.clear();

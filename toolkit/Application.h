@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QPointer>
+#include <QWidget>
 #include <deque>
 #include <functional>
 #include <vector>
@@ -37,8 +39,11 @@ public:
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
 
-    // `owner` is the form whose handler this is, when there is one.
-    void dispatch(const std::function<void()>& handler, const Form* owner = nullptr);
+    // `owner` is the form whose handler this is, when there is one;
+    // `control` the control whose notification it answers. A held
+    // notification whose control is gone, hidden or disabled by the time
+    // it is due is dropped, as a click on it then would be.
+    void dispatch(const std::function<void()>& handler, const Form* owner = nullptr, QWidget* control = nullptr);
     // For timer ticks: a tick that falls due while a handler is still
     // running (inside a message box or a wait, say) is dropped, never nested.
     void dispatchWhenIdle(const std::function<void()>& handler, const Form* owner = nullptr);
@@ -81,6 +86,8 @@ private:
     struct Held {
         std::function<void()> handler;
         const Form* owner;
+        QPointer<QWidget> control;
+        bool fromControl;
     };
     std::deque<Held> held_;
     int depth_ = 0;

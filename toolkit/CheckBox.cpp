@@ -33,13 +33,13 @@ public:
 
     QStringList actionNames() const override {
         QStringList names = QAccessibleWidget::actionNames();
-        if (box()->isEnabled()) names.prepend(toggleAction());
+        if (canBeClicked(*box())) names.prepend(toggleAction());
         return names;
     }
 
     void doAction(const QString& action) override {
         if (action == toggleAction() || action == pressAction()) {
-            if (box()->isEnabled()) box()->toggleByUser();
+            if (canBeClicked(*box())) box()->toggleByUser();
             return;
         }
         QAccessibleWidget::doAction(action);

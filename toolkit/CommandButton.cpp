@@ -3,7 +3,11 @@
 namespace toolkit {
 
 CommandButton::CommandButton(QWidget* parent) : Control<QPushButton>(parent) {
-    connect(this, &QPushButton::clicked, this, [this] { emit Click(); });
+    // Assistive technology may press a button on a tab that is not shown;
+    // a mouse could not, so neither may it.
+    connect(this, &QPushButton::clicked, this, [this] {
+        if (canBeClicked(*this)) emit Click();
+    });
 }
 
 }  // namespace toolkit

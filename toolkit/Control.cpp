@@ -19,8 +19,11 @@ void orderFocusByTabIndex(QWidget& window) {
         QWidget* target = control;
         while (target->focusProxy()) target = target->focusProxy();
         if (target->focusPolicy() == Qt::NoFocus) continue;
-        if (previous) QWidget::setTabOrder(previous, target);
-        previous = target;
+        // A composite moves as one block, itself with its editor: left
+        // behind at its old place, the composite would pass the Tab key on
+        // to its editor from there and cut the cycle short.
+        if (previous) QWidget::setTabOrder(previous, control);
+        previous = control;
     }
 }
 

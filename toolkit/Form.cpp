@@ -4,12 +4,18 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
+#include <QWindow>
+#include <chrono>
 
 #include "toolkit/Application.h"
 #include "toolkit/Controls.h"
 #include "toolkit/Twips.h"
 
 namespace toolkit {
+
+namespace {
+constexpr std::chrono::milliseconds kFramingWait{3000};
+}  // namespace
 
 FormWindow::FormWindow(Form& form) : QWidget(nullptr), form_(form) {}
 
@@ -21,7 +27,14 @@ void FormWindow::closeEvent(QCloseEvent* event) {
 
 void FormWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
+    form_.centreOnceFramed();
     form_.resized();
+}
+
+void FormWindow::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    // Framing moves the client area; that is when the frame is known.
+    form_.centreOnceFramed();
 }
 
 void FormWindow::changeEvent(QEvent* event) {
@@ -78,18 +91,50 @@ void Form::Show() {
     window_->show();
     window_->raise();
     window_->activateWindow();
+    centreOnceFramed();
 }
 
 void Form::placeOnScreen() {
+    centrePending_ = false;
     if (style().position != StartUpPosition::CenterScreen || setLeft_ || setTop_) return;
     QScreen* screen = QGuiApplication::primaryScreen();
     if (!screen) return;
-    // The frame is not known before the first show; centring the client area
-    // is within a few pixels of centring the whole window.
+    // The frame is not known before the window manager has framed the
+    // window: the client area is centred first, the whole frame as soon as
+    // it is known. Without a frame the two are the same.
     const QRect area = screen->availableGeometry();
     const QSize size = window_->size();
     window_->move(area.x() + (area.width() - size.width()) / 2,
                   area.y() + (area.height() - size.height()) / 2);
+    centrePending_ = true;
+    // A window manager frames a new window at once or never; a frame that
+    // comes much later (a window manager started afterwards) must not move
+    // a window the user may have placed meanwhile.
+    QTimer::singleShot(kFramingWait, window_, [this, window = window_] {
+        if (window_ == window) centrePending_ = false;
+    });
+}
+
+void Form::centreOnceFramed() {
+    if (!centrePending_ || !window_ || !window_->isVisible()) return;
+    if (setLeft_ || setTop_) {
+        centrePending_ = false;
+        return;
+    }
+    const QRect frame = window_->frameGeometry();
+    if (frame.size() == window_->size()) return;  // not framed yet
+    centrePending_ = false;
+    QScreen* screen = window_->screen() ? window_->screen() : QGuiApplication::primaryScreen();
+    if (!screen) return;
+    const QRect area = screen->availableGeometry();
+    const QPoint corner(area.x() + (area.width() - frame.width()) / 2, area.y() + (area.height() - frame.height()) / 2);
+    // Asked for as the frame's corner: the window manager then places the
+    // frame there, where a client position could be taken for the frame's
+    // and land a title bar too low.
+    if (QWindow* handle = window_->windowHandle())
+        handle->setFramePosition(corner);
+    else
+        window_->move(corner);
 }
 
 void Form::Unload() {

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QWidget>
 #include <optional>
+#include <type_traits>
 
 #include "toolkit/Application.h"
 #include "toolkit/Controls.h"
@@ -22,6 +23,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:
@@ -78,14 +80,17 @@ protected:
     // Connects a control's notification to a handler of this form, through
     // the application's dispatch point. A notification held during a wait
     // is dropped if its window has been unloaded by the time it is due.
+    // So is one whose control has been hidden or disabled meanwhile.
     template <class Sender, class Signal, class Handler>
     void bind(Sender* sender, Signal signal, Handler handler) {
-        QObject::connect(sender, signal, window_, [this, handler, from = window_] {
+        QPointer<QWidget> control;
+        if constexpr (std::is_base_of_v<QWidget, Sender>) control = sender;
+        QObject::connect(sender, signal, window_, [this, handler, control, from = window_] {
             app_.dispatch(
                 [this, handler, from] {
                     if (from && window_ == from) handler();
                 },
-                this);
+                this, control.data());
         });
     }
     // Ticks go through the dispatch point only while no handler is running.
@@ -110,6 +115,7 @@ private:
     void closedByUser();
     void resized();
     void placeOnScreen();
+    void centreOnceFramed();
 
     Application& app_;
     QPointer<FormWindow> window_;
@@ -120,6 +126,9 @@ private:
     // A freshly loaded window is placed when it is first shown, whether the
     // show loaded it or a Load before it did.
     bool placePending_ = false;
+    // A centred window is centred again, frame and all, once the window
+    // manager has framed it: only then is the frame's size known.
+    bool centrePending_ = false;
 };
 
 }  // namespace toolkit

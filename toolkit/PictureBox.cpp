@@ -26,8 +26,13 @@ void PictureBox::setBackColor(const QColor& color) {
 }
 
 void PictureBox::setBorder(bool singleLine) {
+    const QPoint before = contentsRect().topLeft();
     setFrameStyle(singleLine ? (QFrame::Box | QFrame::Plain) : QFrame::NoFrame);
     setLineWidth(1);
+    // The controls inside keep their places in the client area.
+    const QPoint shift = contentsRect().topLeft() - before;
+    if (shift.isNull()) return;
+    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) child->move(child->pos() + shift);
 }
 
 void PictureBox::paintEvent(QPaintEvent* event) {

@@ -10,8 +10,9 @@
 
 namespace toolkit {
 
-// A picture box: draws its picture unscaled from the top-left corner, cuts
-// off what exceeds it, and may contain other controls.
+// A picture box: draws its picture unscaled from the top-left corner of its
+// client area (inside the border), cuts off what exceeds it, and may contain
+// other controls, placed from that same corner.
 class PictureBox : public Control<QFrame> {
     Q_OBJECT
 public:

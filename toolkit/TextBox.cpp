@@ -49,6 +49,7 @@ TextBox::TextBox(QWidget* parent, bool multiLine, ScrollBars scrollBars)
         plain_->setLineWrapMode(horizontal ? QPlainTextEdit::NoWrap : QPlainTextEdit::WidgetWidth);
         layout->addWidget(plain_);
         setFocusProxy(plain_);
+        setFocusPolicy(plain_->focusPolicy());
         applyTabStops();
         connect(plain_, &QPlainTextEdit::textChanged, this, [this] {
             if (!syncing_) takeEditorText();
@@ -64,6 +65,7 @@ TextBox::TextBox(QWidget* parent, bool multiLine, ScrollBars scrollBars)
         line_->setFrame(true);
         layout->addWidget(line_);
         setFocusProxy(line_);
+        setFocusPolicy(line_->focusPolicy());
         connect(line_, &QLineEdit::textEdited, this, [this] { takeEditorText(); });
         connect(line_, &QLineEdit::cursorPositionChanged, this, [this] {
             if (syncing_) return;

@@ -1,6 +1,9 @@
 // The main window's commands with fake services: Reload, the WAN label and
 // the home-page button, clicked as a user clicks them.
+#include <QAccessible>
 #include <QApplication>
+#include <QEventLoop>
+#include <QTimer>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QScreen>
@@ -138,6 +141,35 @@ TEST_F(Commands, FailingStartOfTheHomePageEndsTheApplicationToo) {
     EXPECT_TRUE(app.hasEnded());
     click(form.Qor);
     EXPECT_EQ(fakes.shell->started.size(), 1u) << "nothing is dispatched once the application has ended";
+}
+
+// Assistive technology presses a control through its accessible action.
+void pressForAssistiveTechnology(QWidget* control) {
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(control);
+    ASSERT_NE(iface, nullptr);
+    ASSERT_NE(iface->actionInterface(), nullptr);
+    iface->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    // A push button answers after its pressed look has shown.
+    QEventLoop settle;
+    QTimer::singleShot(250, &settle, &QEventLoop::quit);
+    settle.exec();
+}
+
+TEST_F(Commands, AssistiveTechnologyCannotPressACommandTheUserCannotSee) {
+    app.start(form);
+    ASSERT_TRUE(gatheringShown());
+    pressForAssistiveTechnology(form.chkAdp);
+    pressForAssistiveTechnology(form.chkReload);
+    pressForAssistiveTechnology(form.Qor);  // on a tab not shown
+    EXPECT_FALSE(form.Form2 && form.Form2->isLoaded()) << "the hidden Adapter Info ran";
+    EXPECT_EQ(form.chkAdp->Value(), 0);
+    EXPECT_EQ(fetches, 1) << "the hidden Reload ran";
+    EXPECT_TRUE(fakes.shell->started.empty()) << "the home page opened from a hidden tab";
+
+    finishGathering();
+    form.SSTTab0->setTab(2);
+    pressForAssistiveTechnology(form.Qor);
+    EXPECT_EQ(fakes.shell->started.size(), 1u) << "on its tab it answers";
 }
 
 TEST_F(Commands, ReloadBuildsAFreshCentredWindowThatGathersAgain) {

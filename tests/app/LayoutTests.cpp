@@ -178,7 +178,8 @@ TEST_F(Layout, EveryControlIsCreatedAsTheTableSays) {
         ASSERT_NE(w, nullptr);
         EXPECT_EQ(w->parentWidget(), containerOf(form, row.container)) << "container";
 
-        const QRect g = w->geometry();
+        // Places count from the container's client area, inside its border.
+        const QRect g = w->geometry().translated(-w->parentWidget()->contentsRect().topLeft());
         // A centred caption keeps its centre, not its left edge (checked below).
         if (row.sizing != Sizing::ToCaptionCentred) {
             EXPECT_EQ(g.x(), toPixels(row.left));
@@ -235,6 +236,9 @@ TEST_F(Layout, EveryControlIsCreatedAsTheTableSays) {
     EXPECT_EQ(form.Picture1->focusPolicy(), Qt::NoFocus);
     EXPECT_EQ(form.Picture4->focusPolicy(), Qt::NoFocus);
     EXPECT_EQ(form.Picture1->frameWidth(), 1);
+    // So the panel's controls sit inside its border: the status row's
+    // first box one pixel right of and below its outer-edge place.
+    EXPECT_EQ(form.chkstatus->mapTo(form.window(), QPoint(0, 0)), QPoint(17, 140));
     EXPECT_EQ(form.Picture4->frameWidth(), 0);
     EXPECT_TRUE(form.txtText1->MultiLine());
     auto* about = qobject_cast<QPlainTextEdit*>(form.txtText1->editor());
@@ -316,6 +320,29 @@ TEST_F(Layout, FocusMovesInTabIndexOrder) {
     } while (w != form.SSTTab0 && ++steps < 1000);
     // Every control that can take focus, in ascending tab index.
     EXPECT_EQ(order, (std::vector<int>{0, 1, 2, 3, 8, 9, 11, 12, 14, 15, 16, 17, 18, 23}));
+}
+
+// Tab in a shown window goes round the focusable controls in tab-index
+// order and back to the tab control; Shift+Tab goes the other way.
+TEST_F(Layout, TheTabKeyCyclesThroughTheControlsAndBackToTheTabControl) {
+    CreatedForm1 form(runtime, fakes.platform);
+    form.Show();
+    QWidget* window = form.window();
+    QApplication::setActiveWindow(window);
+    form.SSTTab0->setFocus();
+    const auto press = [&](Qt::Key key) {
+        QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier);
+        QCoreApplication::sendEvent(window->focusWidget(), &down);
+        QWidget* w = window->focusWidget();
+        while (w && !w->property(toolkit::kTabIndexProperty).isValid()) w = w->parentWidget();
+        return w ? w->property(toolkit::kTabIndexProperty).toInt() : -1;
+    };
+    std::vector<int> forward, backward;
+    for (int i = 0; i < 9; ++i) forward.push_back(press(Qt::Key_Tab));
+    for (int i = 0; i < 9; ++i) backward.push_back(press(Qt::Key_Backtab));
+    // The lamps are disabled, so skipped.
+    EXPECT_EQ(forward, (std::vector<int>{1, 2, 3, 8, 9, 18, 23, 0, 1}));
+    EXPECT_EQ(backward, (std::vector<int>{0, 23, 18, 9, 8, 3, 2, 1, 0}));
 }
 
 TEST_F(Layout, TheTabsHaveTheirCaptionsInTheDigitalFont) {
@@ -533,7 +560,7 @@ TEST_F(Layout, EveryControlHasAnAccessibleName) {
 
 TEST_F(Layout, LampsTellTheirStateAndCaptionToAssistiveTechnology) {
     CreatedForm1 form(runtime, fakes.platform);
-    form.Load();
+    form.Show();
     // What a screen reader asks of a lamp. (Qt passes change notices on
     // only while a platform bridge is active, which a headless run lacks;
     // the answers below are what the bridge reads after a notice.)

@@ -65,7 +65,7 @@ struct Cycle : ::testing::Test {
         EXPECT_TRUE(lamp->Visible());
         EXPECT_EQ(lamp->Value(), expected.value);
         EXPECT_EQ(lamp->Caption(), QString::fromLatin1(expected.caption));
-        EXPECT_EQ(lamp->y(), toolkit::toPixels(expected.top));
+        EXPECT_EQ(toolkit::toPixels(lamp->Top()), toolkit::toPixels(expected.top));
     }
 };
 

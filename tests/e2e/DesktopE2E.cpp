@@ -276,6 +276,20 @@ TEST_F(Desktop, CommandsWindowsAndLifetimeOfTheRealProgram) {
         if (found.size() == 1) adapterInfo = found.front();
         return !found.empty();
     })) << "no Adapter Info window appeared";
+    // The main window's whole frame is centred, title bar included, and
+    // Adapter Info opens offset from that frame's outer corner. (Client
+    // areas: 366 by 196 and 356 by 186.)
+    QRect mainFrame, adapterFrame;
+    ASSERT_TRUE(eventually([&] {
+        mainFrame = desktop->frameGeometry(first);
+        adapterFrame = desktop->frameGeometry(adapterInfo);
+        return mainFrame.height() > 196 && adapterFrame.height() > 186;
+    })) << "openbox did not frame the windows";
+    const QSize screen = desktop->screenSize();
+    EXPECT_NEAR(mainFrame.x() + mainFrame.width() / 2.0, screen.width() / 2.0, 1.0);
+    EXPECT_NEAR(mainFrame.y() + mainFrame.height() / 2.0, screen.height() / 2.0, 1.0);
+    EXPECT_NEAR(adapterFrame.x() - mainFrame.x(), 5490 / 60.0 / 15, 1.0);
+    EXPECT_NEAR(adapterFrame.y() - mainFrame.y(), 2940 / 7.0 / 15, 1.0);
     clickIn(first, kAdapterInfoButton);
     std::this_thread::sleep_for(700ms);
     EXPECT_EQ(desktop->windowsNamed(kAdapterTitle), std::vector<std::string>{adapterInfo});

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -180,6 +181,36 @@ QRect VirtualDesktop::geometry(const std::string& window) const {
     }
     if (!values.count("WIDTH")) return {};
     return QRect(values["X"], values["Y"], values["WIDTH"], values["HEIGHT"]);
+}
+
+QRect VirtualDesktop::frameGeometry(const std::string& window) const {
+    // xwininfo, not xdotool, which counts a reparented window's offset in
+    // its frame twice.
+    std::istringstream lines(run("xwininfo -id " + window + " 2>/dev/null"));
+    std::map<std::string, int> values;
+    for (std::string line; std::getline(lines, line);) {
+        const auto colon = line.find(':');
+        if (colon == std::string::npos) continue;
+        const auto first = line.find_first_not_of(' ');
+        values[line.substr(first, colon - first)] = std::atoi(line.c_str() + colon + 1);
+    }
+    if (!values.count("Width") || !values.count("Absolute upper-left X")) return {};
+    const QRect client(values["Absolute upper-left X"], values["Absolute upper-left Y"], values["Width"],
+                       values["Height"]);
+    // "_NET_FRAME_EXTENTS(CARDINAL) = left, right, top, bottom"
+    const std::string extents = run("xprop -id " + window + " _NET_FRAME_EXTENTS 2>/dev/null");
+    int left = 0, right = 0, top = 0, bottom = 0;
+    const auto equals = extents.find('=');
+    if (client.isEmpty() || equals == std::string::npos ||
+        std::sscanf(extents.c_str() + equals + 1, "%d, %d, %d, %d", &left, &right, &top, &bottom) != 4)
+        return client;
+    return client.adjusted(-left, -top, right, bottom);
+}
+
+QSize VirtualDesktop::screenSize() const {
+    int width = 0, height = 0;
+    if (std::sscanf(xdotool("getdisplaygeometry").c_str(), "%d %d", &width, &height) != 2) return {};
+    return QSize(width, height);
 }
 
 QImage VirtualDesktop::picture(const QRect& area) const {

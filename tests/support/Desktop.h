@@ -7,6 +7,7 @@
 
 #include <QImage>
 #include <QRect>
+#include <QSize>
 #include <chrono>
 #include <filesystem>
 #include <optional>
@@ -59,6 +60,10 @@ public:
     std::string describe() const;
     // Where the window's client area is on the screen (empty when unknown).
     QRect geometry(const std::string& window) const;
+    // Where the window is on the screen with the frame the window manager
+    // put around it (the client area while it has no frame yet).
+    QRect frameGeometry(const std::string& window) const;
+    QSize screenSize() const;
     // What the screen shows inside `area` now.
     QImage picture(const QRect& area) const;
 

@@ -129,6 +129,22 @@ TEST(TabControl, AClickOnTheHeaderReachesItThroughThePageAndArrowsSwitchTabs) {
     EXPECT_EQ(tabs.accessibleDescription(), QStringLiteral("C"));
 }
 
+TEST(PictureBox, PlacesItsControlsInsideItsBorder) {
+    QWidget window;
+    auto* panel = new PictureBox(&window);
+    auto* early = new CheckBox(panel);
+    early->Move(150, 300, 600, 300);  // before the border is set
+    panel->setBorder(true);
+    auto* late = new CheckBox(panel);
+    late->Move(0, 0, 600, 300);
+    EXPECT_EQ(early->pos(), QPoint(11, 21));
+    EXPECT_EQ(late->pos(), QPoint(1, 1));
+    EXPECT_EQ(late->Top(), 0.0f);
+    panel->setBorder(false);
+    EXPECT_EQ(early->pos(), QPoint(10, 20));
+    EXPECT_EQ(early->Left(), 150.0f);
+}
+
 TEST(FocusOrder, FollowsTabIndexAcrossContainersAndThroughEditors) {
     QWidget window;
     auto* panel = new PictureBox(&window);
@@ -142,7 +158,10 @@ TEST(FocusOrder, FollowsTabIndexAcrossContainersAndThroughEditors) {
     auto* early = new CheckBox(panel);
     early->setTabIndex(0);
     orderFocusByTabIndex(window);
-    EXPECT_EQ(early->nextInFocusChain(), box->editor());
+    // The text box moves with its editor, so no stray copy of it is left
+    // behind to take the Tab key elsewhere.
+    EXPECT_EQ(early->nextInFocusChain(), box);
+    EXPECT_EQ(box->nextInFocusChain(), box->editor());
     QWidget* afterBox = box->editor()->nextInFocusChain();
     while (afterBox && afterBox->focusPolicy() == Qt::NoFocus) afterBox = afterBox->nextInFocusChain();
     EXPECT_EQ(afterBox, late);
@@ -153,6 +172,7 @@ TEST(FocusOrder, FollowsTabIndexAcrossContainersAndThroughEditors) {
 TEST(CheckBox, TellsAssistiveTechnologyItsCaptionStateAndAction) {
     QWidget parent;
     CheckBox box(&parent);
+    parent.show();
     box.setCaption(QStringLiteral("Reload"));
     int clicks = 0;
     QObject::connect(&box, &CheckBox::Click, [&] { ++clicks; });
@@ -169,6 +189,11 @@ TEST(CheckBox, TellsAssistiveTechnologyItsCaptionStateAndAction) {
     box.setEnabled(false);
     iface->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
     EXPECT_EQ(box.Value(), 1) << "a disabled check box ignores it";
+    EXPECT_EQ(clicks, 1);
+    // Hidden, it ignores a press as it would a click.
+    box.setEnabled(true);
+    box.hide();
+    iface->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     EXPECT_EQ(clicks, 1);
 }
 

@@ -174,6 +174,25 @@ TEST_F(Waiting, AHeldClickOfAWindowUnloadedMeanwhileIsDropped) {
     form.Unload();
 }
 
+TEST_F(Waiting, AHeldClickOfAControlHiddenMeanwhileIsDropped) {
+    WaitingForm form(app);
+    app.dispatch([&] { form.Show(); });
+    int clicks = 0;
+    form.onClick = [&] { ++clicks; };
+    app.dispatch(
+        [&] {
+            QTimer::singleShot(20, [&] { form.check->setValue(1); });
+            waitFor(&app.waiter(), [](std::stop_token) { std::this_thread::sleep_for(100ms); });
+            form.check->hide();
+        },
+        &form);
+    EXPECT_EQ(clicks, 0);
+    form.check->show();
+    form.check->setValue(0);
+    EXPECT_EQ(clicks, 1);
+    form.Unload();
+}
+
 TEST_F(Waiting, ClosingTheWindowHidesItCancelsTheWaitAndEndsAfterTheHandler) {
     WaitingForm form(app);
     app.dispatch([&] { form.Show(); });
