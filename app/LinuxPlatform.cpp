@@ -2,6 +2,7 @@
 
 #include "platform/linux/CurlInternet.h"
 #include "platform/linux/CurlTransfer.h"
+#include "platform/linux/Displays.h"
 #include "platform/linux/LinuxAdapterInfo.h"
 #include "platform/linux/NetlinkLocalIp.h"
 #include "platform/linux/XdgShell.h"
@@ -16,6 +17,15 @@ Platform makeLinuxPlatform(toolkit::Waiter& waiter) {
     platform.adapterInfo = std::make_unique<adapters::LinuxAdapterInfo>();
     platform.shell = std::make_unique<toolkit::XdgShell>();
     return platform;
+}
+
+DisplayProbes linuxDisplayProbes() {
+    return {platform::linux::x11DisplayAnswers, platform::linux::waylandDisplayAnswers};
+}
+
+bool waylandCompositorActivatesWindows() {
+    const std::string display = DisplayEnvironment::fromProcess().waylandDisplay;
+    return platform::linux::waylandCompositorOffers(display.empty() ? "wayland-0" : display, "xdg_activation_v1");
 }
 
 }  // namespace app
