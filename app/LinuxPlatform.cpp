@@ -1,5 +1,7 @@
 #include "app/LinuxPlatform.h"
 
+#include <QGuiApplication>
+
 #include "platform/linux/CurlInternet.h"
 #include "platform/linux/CurlTransfer.h"
 #include "platform/linux/Displays.h"
@@ -23,9 +25,11 @@ DisplayProbes linuxDisplayProbes() {
     return {platform::linux::x11DisplayAnswers, platform::linux::waylandDisplayAnswers};
 }
 
-bool waylandCompositorActivatesWindows() {
+void adaptToWindowSystem(toolkit::Application& application) {
+    if (QGuiApplication::platformName() != QLatin1String("wayland")) return;
     const std::string display = DisplayEnvironment::fromProcess().waylandDisplay;
-    return platform::linux::waylandCompositorOffers(display.empty() ? "wayland-0" : display, "xdg_activation_v1");
+    application.setShowAfreshToBringForward(
+        !platform::linux::waylandCompositorOffers(display.empty() ? "wayland-0" : display, "xdg_activation_v1"));
 }
 
 }  // namespace app

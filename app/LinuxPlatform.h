@@ -2,6 +2,7 @@
 
 #include "app/Platform.h"
 #include "app/Startup.h"
+#include "toolkit/Application.h"
 #include "toolkit/Waiter.h"
 
 namespace app {
@@ -13,8 +14,9 @@ Platform makeLinuxPlatform(toolkit::Waiter& waiter);
 
 // Asks X servers and Wayland compositors whether they answer.
 DisplayProbes linuxDisplayProbes();
-// Whether the Wayland compositor in use lets a program ask for one of its
-// windows to be brought forward (xdg-activation).
-bool waylandCompositorActivatesWindows();
+// Fits the runtime to the windowing system Qt was started on: on a Wayland
+// compositor without xdg-activation, open windows are brought forward by
+// showing them afresh.
+void adaptToWindowSystem(toolkit::Application& application);
 
 }  // namespace app

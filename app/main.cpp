@@ -38,8 +38,7 @@ int main(int argc, char* argv[]) {
 
     toolkit::MessageBoxPresenter presenter(QString::fromLatin1(app::kTitle));
     toolkit::Application application(presenter);
-    if (QGuiApplication::platformName() == QLatin1String("wayland"))
-        application.setShowAfreshToBringForward(!app::waylandCompositorActivatesWindows());
+    app::adaptToWindowSystem(application);
     app::Platform platform = app::makeLinuxPlatform(application.waiter());
     app::Form1 form1(application, platform);
     return application.run(form1);

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -17,6 +18,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "tests/support/Fakes.h"
 #include "tests/support/Netns.h"
 
 extern char** environ;
@@ -194,6 +196,67 @@ QImage VirtualDesktop::picture(const QRect& area) const {
 std::string VirtualDesktop::describe() const {
     return "active window: " + xdotool("getactivewindow") +
            "managed windows:\n" + run("wmctrl -l 2>&1");
+}
+
+HeadlessWeston::HeadlessWeston(const std::filesystem::path& runtimeFolder, int width, int height)
+    : runtime_(runtimeFolder), socket_("lumenfold-" + std::to_string(getpid())) {
+    // Wayland wants the runtime folder private to its user.
+    std::filesystem::create_directories(runtime_);
+    std::filesystem::permissions(runtime_, std::filesystem::perms::owner_all);
+    // --debug opens the scene graph to weston-debug; --no-config keeps the
+    // machine's weston.ini out.
+    compositor_.emplace(std::vector<std::string>{"weston", "--backend=headless-backend.so", "--use-pixman",
+                                                 "--no-config", "--debug", "--idle-time=0",
+                                                 "--socket=" + socket_, "--width=" + std::to_string(width),
+                                                 "--height=" + std::to_string(height),
+                                                 "--log=" + (runtime_ / "weston.log").string()},
+                        std::vector<std::string>{"XDG_RUNTIME_DIR=" + runtime_.string()});
+    for (int attempt = 0; attempt < 200; ++attempt) {
+        if (!compositor_->running()) break;
+        if (std::filesystem::exists(runtime_ / socket_) &&
+            capture("XDG_RUNTIME_DIR='" + runtime_.string() + "' WAYLAND_DISPLAY=" + socket_ +
+                    " timeout 5 weston-debug scene-graph 2>/dev/null")
+                    .find("Output 0") != std::string::npos)
+            return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    throw std::runtime_error("weston did not start: " + readText((runtime_ / "weston.log").string()));
+}
+
+HeadlessWeston::~HeadlessWeston() { compositor_.reset(); }
+
+std::vector<std::string> HeadlessWeston::environment() const {
+    return {"XDG_RUNTIME_DIR=" + runtime_.string(), "WAYLAND_DISPLAY=" + socket_};
+}
+
+std::vector<HeadlessWeston::Window> HeadlessWeston::windows() const {
+    // weston-debug prints the scene graph once and stays; timeout ends it.
+    std::istringstream lines(capture("XDG_RUNTIME_DIR='" + runtime_.string() + "' WAYLAND_DISPLAY=" + socket_ +
+                                     " timeout 2 weston-debug scene-graph 2>/dev/null"));
+    // "View 0 (role xdg_toplevel, PID 1, surface ID 7, top-level window
+    // 'TITLE' of APP_ID, 0x5644f1b6da10):" then "position: (x1, y1) -> (x2, y2)".
+    std::vector<Window> found;
+    bool inWindow = false;
+    for (std::string line; std::getline(lines, line);) {
+        const auto title = line.find("top-level window '");
+        if (title != std::string::npos) {
+            const auto titleStart = title + std::strlen("top-level window '");
+            const auto titleEnd = line.find("' of ", titleStart);
+            if (titleEnd == std::string::npos) continue;
+            const auto appEnd = line.find(", 0x", titleEnd);
+            found.push_back({line.substr(titleStart, titleEnd - titleStart),
+                             line.substr(titleEnd + 5, appEnd == std::string::npos ? std::string::npos
+                                                                                     : appEnd - titleEnd - 5),
+                             {}});
+            inWindow = true;
+        } else if (inWindow && line.find("position:") != std::string::npos) {
+            int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+            if (std::sscanf(line.c_str(), " position: (%d, %d) -> (%d, %d)", &x1, &y1, &x2, &y2) == 4)
+                found.back().area = QRect(QPoint(x1, y1), QPoint(x2 - 1, y2 - 1));
+            inWindow = false;
+        }
+    }
+    return found;
 }
 
 std::string accessibilityUnavailableReason() {
