@@ -12,12 +12,18 @@
 #include "toolkit/MessageBoxPresenter.h"
 
 int main(int argc, char* argv[]) {
+    // Loading the font configuration is the largest single cost before the
+    // first window can be drawn; it runs on the second core while the
+    // display is asked for and Qt connects to it, and is done before the
+    // first control is made.
+    std::thread fontConfiguration([] { FcInit(); });
     // Qt aborts when its display does not answer; a program started from a
     // menu or a script says what is missing instead, and ends with status 1.
     const app::DisplayChoice display =
         app::chooseDisplay(app::DisplayEnvironment::fromProcess(), app::linuxDisplayProbes());
     if (!display.problem.empty()) {
         std::fprintf(stderr, "Lumenfold: cannot open a window: %s\n", display.problem.c_str());
+        fontConfiguration.join();
         return 1;
     }
     // The chosen plug-in goes in as an argument, not into the environment,
@@ -28,10 +34,6 @@ int main(int argc, char* argv[]) {
     int argumentCount = static_cast<int>(arguments.size());
     arguments.push_back(nullptr);
 
-    // Loading the font configuration is the largest single cost before the
-    // first window can be drawn; it runs on the second core while Qt
-    // connects to the display, and is done before the first control is made.
-    std::thread fontConfiguration([] { FcInit(); });
     QApplication qt(argumentCount, arguments.data());
     fontConfiguration.join();
     app::prepareApplication();
