@@ -11,8 +11,8 @@
 // FOLDER/done once the command's effects have settled. COMMAND is one of
 // adapter-info (the user presses Adapter Info), cover (the main window is
 // shown afresh, over Adapter Info), maximize (the request the title bar's
-// maximise button makes), size (answers WIDTHxHEIGHT and the states) and
-// quit.
+// maximise button makes) and quit; the reply is the main window's size,
+// WIDTHxHEIGHT, and " maximized" when it is.
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QWindow>
@@ -54,41 +54,26 @@ void settle(int milliseconds) {
 }
 
 int followSteps(const std::filesystem::path& folder, toolkit::Application& application, app::Form1& form1) {
-    int done = 0;
-    while (!application.hasEnded()) {
+    for (int done = 0; !application.hasEnded() && form1.isLoaded();) {
         settle(50);
         std::ifstream file(folder / "command");
         int number = 0;
         std::string command;
         if (!(file >> number >> command) || number <= done) continue;
-        std::string reply = "ok";
         QWidget* window = form1.window();
         if (command == "quit") return 0;
-        if (!window) {
-            reply = "unloaded";
-        } else if (command == "adapter-info") {
-            form1.chkAdp->setValue(1);
-        } else if (command == "cover") {
-            window->hide();
-            window->show();
-        } else if (command == "maximize") {
-            window->windowHandle()->setWindowStates(Qt::WindowMaximized);
-        } else if (command == "size") {
-            reply = std::to_string(window->width()) + "x" + std::to_string(window->height()) +
-                    (window->isMaximized() ? " maximized" : "") + (window->isFullScreen() ? " fullscreen" : "");
-        } else {
-            reply = "unknown";
-        }
+        if (command == "adapter-info") form1.chkAdp->setValue(1);
+        if (command == "cover") window->hide();
+        if (command == "maximize") window->windowHandle()->setWindowStates(Qt::WindowMaximized);
+        window->show();
         settle(700);
         // The window paints again, as after a hover or a blinking caret: a
         // Wayland compositor checks each new frame against what it asked.
-        if (QWidget* shown = form1.window()) shown->update();
+        window->update();
         settle(200);
         done = number;
-        {
-            std::ofstream answer(folder / "done.part");
-            answer << number << " " << reply << "\n";
-        }
+        std::ofstream(folder / "done.part") << number << " " << window->width() << "x" << window->height()
+                                             << (window->isMaximized() ? " maximized" : "") << "\n";
         std::filesystem::rename(folder / "done.part", folder / "done");
     }
     return 5;

@@ -9,11 +9,11 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <regex>
 #include <sstream>
 #include <stdexcept>
 #include <thread>
@@ -231,30 +231,14 @@ std::vector<std::string> HeadlessWeston::environment() const {
 
 std::vector<HeadlessWeston::Window> HeadlessWeston::windows() const {
     // weston-debug prints the scene graph once and stays; timeout ends it.
-    std::istringstream lines(capture("XDG_RUNTIME_DIR='" + runtime_.string() + "' WAYLAND_DISPLAY=" + socket_ +
-                                     " timeout 2 weston-debug scene-graph 2>/dev/null"));
-    // "View 0 (role xdg_toplevel, PID 1, surface ID 7, top-level window
-    // 'TITLE' of APP_ID, 0x5644f1b6da10):" then "position: (x1, y1) -> (x2, y2)".
+    const std::string graph = capture("XDG_RUNTIME_DIR='" + runtime_.string() + "' WAYLAND_DISPLAY=" + socket_ +
+                                      " timeout 2 weston-debug scene-graph 2>/dev/null");
+    static const std::regex view(
+        R"(top-level window '(.*)' of ([^,]*),[^\n]*\n\s*position: \((-?\d+), (-?\d+)\) -> \((-?\d+), (-?\d+)\))");
     std::vector<Window> found;
-    bool inWindow = false;
-    for (std::string line; std::getline(lines, line);) {
-        const auto title = line.find("top-level window '");
-        if (title != std::string::npos) {
-            const auto titleStart = title + std::strlen("top-level window '");
-            const auto titleEnd = line.find("' of ", titleStart);
-            if (titleEnd == std::string::npos) continue;
-            const auto appEnd = line.find(", 0x", titleEnd);
-            found.push_back({line.substr(titleStart, titleEnd - titleStart),
-                             line.substr(titleEnd + 5, appEnd == std::string::npos ? std::string::npos
-                                                                                     : appEnd - titleEnd - 5),
-                             {}});
-            inWindow = true;
-        } else if (inWindow && line.find("position:") != std::string::npos) {
-            int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
-            if (std::sscanf(line.c_str(), " position: (%d, %d) -> (%d, %d)", &x1, &y1, &x2, &y2) == 4)
-                found.back().area = QRect(QPoint(x1, y1), QPoint(x2 - 1, y2 - 1));
-            inWindow = false;
-        }
+    for (std::sregex_iterator it(graph.begin(), graph.end(), view), end; it != end; ++it) {
+        const auto number = [&](int i) { return std::stoi((*it)[i].str()); };
+        found.push_back({(*it)[1], (*it)[2], QRect(QPoint(number(3), number(4)), QPoint(number(5) - 1, number(6) - 1))});
     }
     return found;
 }
