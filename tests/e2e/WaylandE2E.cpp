@@ -121,7 +121,9 @@ TEST_F(Wayland, NativeWindowShowsTheReadOutsComesForwardAndSurvivesAMaximiseRequ
     // size and the program goes on.
     EXPECT_EQ(step("maximize"), size);
     for (const auto& window : weston->windows()) {
-        if (window.title == kMainTitle) EXPECT_EQ(window.area.size(), windows[0].area.size());
+        if (window.title == kMainTitle) {
+            EXPECT_EQ(window.area.size(), windows[0].area.size());
+        }
     }
     step("quit");
     EXPECT_EQ(runner->wait(10s), std::optional<int>(0));
