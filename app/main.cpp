@@ -24,6 +24,7 @@ int main(int argc, char* argv[]) {
     if (!display.problem.empty()) {
         std::fprintf(stderr, "Lumenfold: cannot open a window: %s\n", display.problem.c_str());
         fontConfiguration.join();
+        FcFini();
         return 1;
     }
     // The chosen plug-in goes in as an argument, not into the environment,

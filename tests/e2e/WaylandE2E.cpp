@@ -45,7 +45,11 @@ protected:
         ASSERT_TRUE(server->ok()) << "could not listen on port 80 inside " << host->name();
         std::filesystem::create_directories(steps);
         weston.emplace(scratch / "runtime", 1024, 768);
-        std::string environment;
+        // Mesa's EGL, which Qt's Wayland plug-in loads and unloads, has no
+        // frame pointers: a sanitizer build unwinds fully, so that
+        // tools/lsan.supp can name the libraries that keep their memory.
+        const char* asan = std::getenv("ASAN_OPTIONS");
+        std::string environment = " 'ASAN_OPTIONS=" + std::string(asan ? asan : "") + ":fast_unwind_on_malloc=0'";
         for (const std::string& entry : weston->environment()) environment += " '" + entry + "'";
         runner.emplace(std::vector<std::string>{
             "sh", "-c",
