@@ -1,7 +1,10 @@
 #include "app/LinuxPlatform.h"
 
+#include <QGuiApplication>
+
 #include "platform/linux/CurlInternet.h"
 #include "platform/linux/CurlTransfer.h"
+#include "platform/linux/Displays.h"
 #include "platform/linux/LinuxAdapterInfo.h"
 #include "platform/linux/NetlinkLocalIp.h"
 #include "platform/linux/XdgShell.h"
@@ -16,6 +19,17 @@ Platform makeLinuxPlatform(toolkit::Waiter& waiter) {
     platform.adapterInfo = std::make_unique<adapters::LinuxAdapterInfo>();
     platform.shell = std::make_unique<toolkit::XdgShell>();
     return platform;
+}
+
+DisplayProbes linuxDisplayProbes() {
+    return {platform::linux::x11DisplayAnswers, platform::linux::waylandDisplayAnswers};
+}
+
+void adaptToWindowSystem(toolkit::Application& application) {
+    if (QGuiApplication::platformName() != QLatin1String("wayland")) return;
+    const std::string display = DisplayEnvironment::fromProcess().waylandDisplay;
+    application.setShowAfreshToBringForward(
+        !platform::linux::waylandCompositorOffers(display.empty() ? "wayland-0" : display, "xdg_activation_v1"));
 }
 
 }  // namespace app

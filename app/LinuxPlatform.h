@@ -1,6 +1,8 @@
 #pragma once
 
 #include "app/Platform.h"
+#include "app/Startup.h"
+#include "toolkit/Application.h"
 #include "toolkit/Waiter.h"
 
 namespace app {
@@ -9,5 +11,12 @@ namespace app {
 // netlink for addresses and adapters, xdg-open for web pages. The web
 // requests wait through `waiter`, off the UI thread.
 Platform makeLinuxPlatform(toolkit::Waiter& waiter);
+
+// Asks X servers and Wayland compositors whether they answer.
+DisplayProbes linuxDisplayProbes();
+// Fits the runtime to the windowing system Qt was started on: on a Wayland
+// compositor without xdg-activation, open windows are brought forward by
+// showing them afresh.
+void adaptToWindowSystem(toolkit::Application& application);
 
 }  // namespace app

@@ -1,6 +1,10 @@
 #include "app/Startup.h"
 
 #include <QApplication>
+#include <algorithm>
+#include <cstdlib>
+#include <string_view>
+#include <vector>
 
 #include "app/Fonts.h"
 
@@ -14,6 +18,68 @@ void prepareApplication() {
     // checked after the running handler, so that Reload does not end it.
     QApplication::setQuitOnLastWindowClosed(false);
     installFontSubstitutes();
+}
+
+namespace {
+
+std::string variable(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+std::string x11Missing(const std::string& display) {
+    return display.empty() ? "DISPLAY is not set" : "the X display " + display + " does not answer";
+}
+
+std::string waylandMissing(const std::string& display) {
+    return display.empty() ? "WAYLAND_DISPLAY is not set" : "the Wayland display " + display + " does not answer";
+}
+
+std::string joined(const std::vector<std::string>& parts) {
+    std::string text;
+    for (const std::string& part : parts) text += (text.empty() ? "" : ", and ") + part;
+    return text;
+}
+
+}  // namespace
+
+DisplayEnvironment DisplayEnvironment::fromProcess() {
+    return {variable("QT_QPA_PLATFORM"), variable("DISPLAY"), variable("WAYLAND_DISPLAY")};
+}
+
+DisplayChoice chooseDisplay(const DisplayEnvironment& environment, const DisplayProbes& answers) {
+    const std::string& x11 = environment.x11Display;
+    const std::string& wayland = environment.waylandDisplay;
+
+    if (!environment.qtPlatform.empty()) {
+        // Qt tries the plug-ins of a list ("wayland;xcb") in turn. Only the
+        // X11 and Wayland ones need a display; any other is Qt's business.
+        std::vector<std::string> missing;
+        std::string_view rest = environment.qtPlatform;
+        while (!rest.empty()) {
+            const std::string_view entry = rest.substr(0, rest.find(';'));
+            rest.remove_prefix(std::min(rest.size(), entry.size() + 1));
+            const std::string_view name = entry.substr(0, entry.find(':'));
+            if (name == "xcb") {
+                if (answers.x11(x11)) return {};
+                missing.push_back(x11Missing(x11));
+            } else if (name.starts_with("wayland")) {
+                // Qt's Wayland plug-in, like every Wayland client, falls
+                // back to "wayland-0".
+                if (answers.wayland(wayland.empty() ? "wayland-0" : wayland)) return {};
+                missing.push_back(waylandMissing(wayland));
+            } else if (!name.empty()) {
+                return {};
+            }
+        }
+        if (missing.empty()) return {};
+        return {"", "QT_QPA_PLATFORM is " + environment.qtPlatform + ", but " + joined(missing)};
+    }
+
+    if (!x11.empty() && answers.x11(x11)) return {"xcb", ""};
+    if (!wayland.empty() && answers.wayland(wayland)) return {"wayland", ""};
+    if (x11.empty() && wayland.empty()) return {"", "neither DISPLAY nor WAYLAND_DISPLAY is set"};
+    return {"", joined({x11Missing(x11), waylandMissing(wayland)})};
 }
 
 }  // namespace app

@@ -1,10 +1,43 @@
 #pragma once
 
+#include <functional>
+#include <optional>
+#include <string>
+
 namespace app {
 
 // What the application sets once its QApplication exists and before any
 // window is made: its names, the fonts standing in for missing ones, and
 // that the runtime, not Qt, decides when the application ends.
 void prepareApplication();
+
+// The variables that decide where the windows go.
+struct DisplayEnvironment {
+    std::string qtPlatform;      // QT_QPA_PLATFORM
+    std::string x11Display;      // DISPLAY
+    std::string waylandDisplay;  // WAYLAND_DISPLAY
+    static DisplayEnvironment fromProcess();
+};
+
+// Whether a display answers, by name.
+struct DisplayProbes {
+    std::function<bool(const std::string&)> x11;
+    std::function<bool(const std::string&)> wayland;
+};
+
+struct DisplayChoice {
+    // The Qt platform plug-in to start with; empty to leave the choice to
+    // QT_QPA_PLATFORM.
+    std::string platform;
+    // Set when no display answers: what is missing, as one line of text.
+    std::string problem;
+};
+
+// QT_QPA_PLATFORM, when set, decides. Otherwise an X display that answers
+// is taken first, on a Wayland session too (XWayland): there the window
+// keeps its placement, its fixed frame and the window manager's
+// decorations; a Wayland display is taken natively only when no X display
+// answers.
+DisplayChoice chooseDisplay(const DisplayEnvironment& environment, const DisplayProbes& answers);
 
 }  // namespace app

@@ -1,7 +1,9 @@
 #include <QApplication>
 #include <fontconfig/fontconfig.h>
 
+#include <cstdio>
 #include <thread>
+#include <vector>
 
 #include "app/Form1.h"
 #include "app/Identity.h"
@@ -11,15 +13,35 @@
 
 int main(int argc, char* argv[]) {
     // Loading the font configuration is the largest single cost before the
-    // first window can be drawn; it runs on the second core while Qt
-    // connects to the display, and is done before the first control is made.
+    // first window can be drawn; it runs on the second core while the
+    // display is asked for and Qt connects to it, and is done before the
+    // first control is made.
     std::thread fontConfiguration([] { FcInit(); });
-    QApplication qt(argc, argv);
+    // Qt aborts when its display does not answer; a program started from a
+    // menu or a script says what is missing instead, and ends with status 1.
+    const app::DisplayChoice display =
+        app::chooseDisplay(app::DisplayEnvironment::fromProcess(), app::linuxDisplayProbes());
+    if (!display.problem.empty()) {
+        std::fprintf(stderr, "Lumenfold: cannot open a window: %s\n", display.problem.c_str());
+        fontConfiguration.join();
+        FcFini();
+        return 1;
+    }
+    // The chosen plug-in goes in as an argument, not into the environment,
+    // so that the programs Lumenfold starts (the browser) choose their own.
+    std::vector<char*> arguments(argv, argv + argc);
+    std::string platformOption = "-platform", platformName = display.platform;
+    if (!platformName.empty()) arguments.insert(arguments.begin() + 1, {platformOption.data(), platformName.data()});
+    int argumentCount = static_cast<int>(arguments.size());
+    arguments.push_back(nullptr);
+
+    QApplication qt(argumentCount, arguments.data());
     fontConfiguration.join();
     app::prepareApplication();
 
     toolkit::MessageBoxPresenter presenter(QString::fromLatin1(app::kTitle));
     toolkit::Application application(presenter);
+    app::adaptToWindowSystem(application);
     app::Platform platform = app::makeLinuxPlatform(application.waiter());
     app::Form1 form1(application, platform);
     return application.run(form1);

@@ -68,6 +68,13 @@ public:
     bool hasEnded() const noexcept { return ended_; }
     int exitCode() const noexcept { return exitCode_; }
 
+    // Where the windowing system gives a program no way to ask for one of
+    // its windows to come forward (a Wayland compositor without
+    // xdg-activation), Show brings an open window forward by showing it
+    // afresh: every compositor puts a newly shown window on top.
+    void setShowAfreshToBringForward(bool afresh) noexcept { showAfresh_ = afresh; }
+    bool showsAfreshToBringForward() const noexcept { return showAfresh_; }
+
     bool isLoaded(const Form& form) const;
     int loadedCount() const noexcept { return static_cast<int>(loaded_.size()); }
 
@@ -94,6 +101,7 @@ private:
     bool ended_ = false;
     int exitCode_ = 0;
     bool inRun_ = false;
+    bool showAfresh_ = false;
     // Last, so that its workers are joined before anything else goes.
     Waiter waiter_;
 };

@@ -39,7 +39,19 @@ void FormWindow::moveEvent(QMoveEvent* event) {
 
 void FormWindow::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange) form_.resized();
+    if (event->type() != QEvent::WindowStateChange) return;
+    constexpr Qt::WindowStates kFilling = Qt::WindowMaximized | Qt::WindowFullScreen;
+    if ((windowState() & kFilling) && QGuiApplication::platformName() == QLatin1String("wayland")) {
+        // A Wayland compositor that has configured a window maximised (its
+        // shortcut, the decoration's button) ends the connection when the
+        // window's next frame is not that size, and Qt keeps a fixed-size
+        // window at its size. Shown afresh, it is a new window at its own
+        // size, before a frame of the old one is sent.
+        hide();
+        setWindowState(windowState() & ~kFilling);
+        show();
+    }
+    form_.resized();
 }
 
 Form::Form(Application& app) : app_(app) {}
@@ -88,7 +100,9 @@ void Form::Show() {
         placePending_ = false;
         placeOnScreen();
     }
+    if (window_->isVisible() && app_.showsAfreshToBringForward()) window_->hide();
     window_->show();
+    // On Wayland Qt asks through xdg-activation where the compositor has it.
     window_->raise();
     window_->activateWindow();
     centreOnceFramed();

@@ -4,12 +4,23 @@
 // inside a network namespace with `ip netns exec`, so that the namespace's
 // own /etc/hosts applies to the product's fixed host names.
 //
-//     lumenfold_e2e_window [--grab FILE.png]
+//     lumenfold_e2e_window [--grab FILE.png] [--steps FOLDER]
+//
+// With --steps it then stays and follows commands, one at a time: the test
+// writes "N COMMAND" to FOLDER/command, the runner answers "N REPLY" in
+// FOLDER/done once the command's effects have settled. COMMAND is one of
+// adapter-info (the user presses Adapter Info), cover (the main window is
+// shown afresh, over Adapter Info), maximize (the request the title bar's
+// maximise button makes) and quit; the reply is the main window's size,
+// WIDTHxHEIGHT, and " maximized" when it is.
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QWindow>
 #include <QPixmap>
 #include <QThread>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <iostream>
 
 #include "app/Form1.h"
@@ -36,17 +47,52 @@ void printLamp(const char* name, const toolkit::CheckBox& lamp) {
               << (lamp.Visible() ? "shown" : "hidden") << "\n";
 }
 
+void settle(int milliseconds) {
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < milliseconds) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+int followSteps(const std::filesystem::path& folder, toolkit::Application& application, app::Form1& form1) {
+    for (int done = 0; !application.hasEnded() && form1.isLoaded();) {
+        settle(50);
+        std::ifstream file(folder / "command");
+        int number = 0;
+        std::string command;
+        if (!(file >> number >> command) || number <= done) continue;
+        QWidget* window = form1.window();
+        if (command == "quit") return 0;
+        if (command == "adapter-info") form1.chkAdp->setValue(1);
+        if (command == "cover") window->hide();
+        if (command == "maximize") window->windowHandle()->setWindowStates(Qt::WindowMaximized);
+        window->show();
+        settle(700);
+        // The window paints again, as after a hover or a blinking caret: a
+        // Wayland compositor checks each new frame against what it asked.
+        window->update();
+        settle(200);
+        done = number;
+        std::ofstream(folder / "done.part") << number << " " << window->width() << "x" << window->height()
+                                             << (window->isMaximized() ? " maximized" : "") << "\n";
+        std::filesystem::rename(folder / "done.part", folder / "done");
+    }
+    return 5;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
     QApplication qt(argc, argv);
     app::prepareApplication();
-    std::string grabTo;
-    for (int i = 1; i + 1 < argc; ++i)
+    std::string grabTo, steps;
+    for (int i = 1; i + 1 < argc; ++i) {
         if (std::string(argv[i]) == "--grab") grabTo = argv[i + 1];
+        if (std::string(argv[i]) == "--steps") steps = argv[i + 1];
+    }
 
     PrintingPresenter presenter;
     toolkit::Application application(presenter);
+    app::adaptToWindowSystem(application);
     app::Platform platform = app::makeLinuxPlatform(application.waiter());
     app::Form1 form1(application, platform);
     application.start(form1);
@@ -84,6 +130,7 @@ int main(int argc, char* argv[]) {
         while (settle.elapsed() < 500) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         if (!form1.window()->grab().save(QString::fromStdString(grabTo))) return 4;
     }
+    if (!steps.empty()) return followSteps(steps, application, form1);
     form1.Unload();
     return 0;
 }

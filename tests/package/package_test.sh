@@ -31,9 +31,11 @@ deb="$(ls "$scratch"/out/lumenfold_1.5_*.deb 2>/dev/null | head -1)"
 check "package name" test "$(dpkg-deb -f "$deb" Package)" = lumenfold
 check "package version" test "$(dpkg-deb -f "$deb" Version)" = 1.5
 depends="$(dpkg-deb -f "$deb" Depends)"
-for needed in libqt6widgets6 libqt6gui6 libqt6core6 libcurl4 libfontconfig1 qt6-qpa-plugins xdg-utils; do
+for needed in libqt6widgets6 libqt6gui6 libqt6core6 libcurl4 libfontconfig1 libxcb1 libwayland-client0 xdg-utils; do
   [[ ", $depends" == *", $needed"[\ ,]* || ", $depends" == *", $needed" ]] || fail "Depends lacks $needed: $depends"
 done
+# Without an X display, the window goes to Wayland through Qt's plug-in.
+check "qt6-wayland recommended" test "$(dpkg-deb -f "$deb" Recommends)" = qt6-wayland
 # The digital font is compiled in: no font package stands in for it.
 [[ "$depends" != *fonts-dseg* ]] || fail "Depends still names fonts-dseg: $depends"
 

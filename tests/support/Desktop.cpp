@@ -14,10 +14,12 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <regex>
 #include <sstream>
 #include <stdexcept>
 #include <thread>
 
+#include "tests/support/Fakes.h"
 #include "tests/support/Netns.h"
 
 extern char** environ;
@@ -225,6 +227,51 @@ QImage VirtualDesktop::picture(const QRect& area) const {
 std::string VirtualDesktop::describe() const {
     return "active window: " + xdotool("getactivewindow") +
            "managed windows:\n" + run("wmctrl -l 2>&1");
+}
+
+HeadlessWeston::HeadlessWeston(const std::filesystem::path& runtimeFolder, int width, int height)
+    : runtime_(runtimeFolder), socket_("lumenfold-" + std::to_string(getpid())) {
+    // Wayland wants the runtime folder private to its user.
+    std::filesystem::create_directories(runtime_);
+    std::filesystem::permissions(runtime_, std::filesystem::perms::owner_all);
+    // --debug opens the scene graph to weston-debug; --no-config keeps the
+    // machine's weston.ini out.
+    compositor_.emplace(std::vector<std::string>{"weston", "--backend=headless-backend.so", "--use-pixman",
+                                                 "--no-config", "--debug", "--idle-time=0",
+                                                 "--socket=" + socket_, "--width=" + std::to_string(width),
+                                                 "--height=" + std::to_string(height),
+                                                 "--log=" + (runtime_ / "weston.log").string()},
+                        std::vector<std::string>{"XDG_RUNTIME_DIR=" + runtime_.string()});
+    for (int attempt = 0; attempt < 200; ++attempt) {
+        if (!compositor_->running()) break;
+        if (std::filesystem::exists(runtime_ / socket_) &&
+            capture("XDG_RUNTIME_DIR='" + runtime_.string() + "' WAYLAND_DISPLAY=" + socket_ +
+                    " timeout 5 weston-debug scene-graph 2>/dev/null")
+                    .find("Output 0") != std::string::npos)
+            return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    throw std::runtime_error("weston did not start: " + readText((runtime_ / "weston.log").string()));
+}
+
+HeadlessWeston::~HeadlessWeston() { compositor_.reset(); }
+
+std::vector<std::string> HeadlessWeston::environment() const {
+    return {"XDG_RUNTIME_DIR=" + runtime_.string(), "WAYLAND_DISPLAY=" + socket_};
+}
+
+std::vector<HeadlessWeston::Window> HeadlessWeston::windows() const {
+    // weston-debug prints the scene graph once and stays; timeout ends it.
+    const std::string graph = capture("XDG_RUNTIME_DIR='" + runtime_.string() + "' WAYLAND_DISPLAY=" + socket_ +
+                                      " timeout 2 weston-debug scene-graph 2>/dev/null");
+    static const std::regex view(
+        R"(top-level window '(.*)' of ([^,]*),[^\n]*\n\s*position: \((-?\d+), (-?\d+)\) -> \((-?\d+), (-?\d+)\))");
+    std::vector<Window> found;
+    for (std::sregex_iterator it(graph.begin(), graph.end(), view), end; it != end; ++it) {
+        const auto number = [&](int i) { return std::stoi((*it)[i].str()); };
+        found.push_back({(*it)[1], (*it)[2], QRect(QPoint(number(3), number(4)), QPoint(number(5) - 1, number(6) - 1))});
+    }
+    return found;
 }
 
 std::string accessibilityUnavailableReason() {

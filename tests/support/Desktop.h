@@ -77,6 +77,33 @@ private:
     std::optional<ChildProcess> windowManager_;
 };
 
+// A Wayland desktop of a test's own: weston with its headless back end and
+// the pixman renderer (no GPU, no input devices), on a socket in a runtime
+// folder of its own.
+class HeadlessWeston {
+public:
+    // Throws std::runtime_error when weston does not start.
+    HeadlessWeston(const std::filesystem::path& runtimeFolder, int width, int height);
+    ~HeadlessWeston();
+
+    // XDG_RUNTIME_DIR and WAYLAND_DISPLAY, for a client of this compositor.
+    std::vector<std::string> environment() const;
+
+    // One top-level window on screen, as the compositor's scene graph has it.
+    struct Window {
+        std::string title;
+        std::string appId;
+        QRect area;
+    };
+    // The top-level windows, topmost first.
+    std::vector<Window> windows() const;
+
+private:
+    std::filesystem::path runtime_;
+    std::string socket_;
+    std::optional<ChildProcess> compositor_;
+};
+
 // A session bus of a test's own, through which programs started with
 // environment() find an accessibility (AT-SPI) bus as on a desktop. The
 // bus services it starts on demand end with it.

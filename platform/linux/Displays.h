@@ -1,0 +1,19 @@
+#pragma once
+
+// Whether the displays named in the environment answer, asked the way the
+// Qt platform plug-ins connect to them, before Qt is started: Qt ends a
+// program whose display does not answer with an abort.
+#include <string>
+
+namespace platform::linux {
+
+// True when an X server takes a connection on `display` (":0", "host:1").
+bool x11DisplayAnswers(const std::string& display);
+// True when a Wayland compositor takes a connection on `display`, a socket
+// name under XDG_RUNTIME_DIR or an absolute path.
+bool waylandDisplayAnswers(const std::string& display);
+// True when the compositor on `display` offers the global `interface`
+// (for example "xdg_activation_v1"). False when it does not answer.
+bool waylandCompositorOffers(const std::string& display, const std::string& interface);
+
+}  // namespace platform::linux

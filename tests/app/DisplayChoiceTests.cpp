@@ -1,0 +1,55 @@
+// Which windowing system the program starts on, and what it does when no
+// display answers.
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+#include "app/Startup.h"
+#include "tests/support/Netns.h"
+
+namespace {
+
+// Probes that answer for the displays named, and count nothing else.
+app::DisplayProbes answering(std::set<std::string> x11, std::set<std::string> wayland) {
+    return {[x11](const std::string& d) { return x11.count(d) > 0; },
+            [wayland](const std::string& d) { return wayland.count(d) > 0; }};
+}
+
+TEST(DisplayChoice, AnXDisplayIsPreferredAndWaylandTakenWhenNoXDisplayAnswers) {
+    // A Wayland session with XWayland: the X display.
+    EXPECT_EQ(app::chooseDisplay({"", ":0", "wayland-0"}, answering({":0"}, {"wayland-0"})).platform, "xcb");
+    // XWayland gone or not started: natively.
+    EXPECT_EQ(app::chooseDisplay({"", ":0", "wayland-0"}, answering({}, {"wayland-0"})).platform, "wayland");
+    EXPECT_EQ(app::chooseDisplay({"", "", "wayland-1"}, answering({}, {"wayland-1"})).platform, "wayland");
+}
+
+TEST(DisplayChoice, QtPlatformVariableDecidesAndOnlyItsDisplaysCount) {
+    // Left to Qt, which reads the variable itself.
+    EXPECT_EQ(app::chooseDisplay({"wayland", ":0", "wayland-0"}, answering({":0"}, {"wayland-0"})).platform, "");
+    EXPECT_EQ(app::chooseDisplay({"offscreen", "", ""}, answering({}, {})).problem, "");
+    // A list is tried in turn, options after a colon ignored.
+    EXPECT_EQ(app::chooseDisplay({"wayland:x;xcb", ":0", "w"}, answering({":0"}, {})).problem, "");
+    // Qt's Wayland plug-in falls back to wayland-0 as every client does.
+    EXPECT_EQ(app::chooseDisplay({"wayland", "", ""}, answering({}, {"wayland-0"})).problem, "");
+    // An X display that answers does not help a program told to use Wayland.
+    EXPECT_EQ(app::chooseDisplay({"wayland", ":0", "wayland-1"}, answering({":0"}, {})).problem,
+              "QT_QPA_PLATFORM is wayland, but the Wayland display wayland-1 does not answer");
+}
+
+TEST(DisplayChoice, WithoutADisplayTheProgramSaysWhatIsMissingInOneLineAndEndsWithStatusOne) {
+    EXPECT_EQ(app::chooseDisplay({"", ":3", ""}, answering({}, {})).problem,
+              "the X display :3 does not answer, and WAYLAND_DISPLAY is not set");
+
+    // The real program: no environment at all, then displays nobody serves.
+    const std::string program = "'" LUMENFOLD_EXECUTABLE "'";
+    EXPECT_EQ(testing_support::capture("env -i " + program + " 2>&1; echo status=$?"),
+              "Lumenfold: cannot open a window: neither DISPLAY nor WAYLAND_DISPLAY is set\nstatus=1\n");
+    const std::string runtime = ::testing::TempDir();
+    EXPECT_EQ(testing_support::capture("env -i DISPLAY=:4093 WAYLAND_DISPLAY=lumenfold-nobody XDG_RUNTIME_DIR='" +
+                                       runtime + "' " + program + " 2>&1; echo status=$?"),
+              "Lumenfold: cannot open a window: the X display :4093 does not answer, and the Wayland display "
+              "lumenfold-nobody does not answer\nstatus=1\n");
+}
+
+}  // namespace
