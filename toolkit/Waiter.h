@@ -41,6 +41,15 @@ public:
     // here. Throws WaitCancelled when cancelled first.
     void wait(std::function<void(std::stop_token)> work);
 
+    // Serves the UI thread's events, as wait() does, until `sender` emits
+    // `done`: for work that runs asynchronously on the UI thread itself (a
+    // network reply), so that no worker is needed. Throws WaitCancelled when
+    // cancelled first; the caller then stops its work.
+    template <class Sender, class Signal>
+    void waitUntil(const Sender* sender, Signal done) {
+        serve([&](std::function<void()> finish) { return QObject::connect(sender, done, inbox_.get(), finish); });
+    }
+
     bool waiting() const noexcept { return !waits_.empty(); }
     // Cancels every wait in progress, and fails every later one at once
     // until rearm(): a caller that has been cancelled is not kept waiting.
@@ -54,6 +63,7 @@ private:
         std::shared_ptr<Wait> wait;
         std::jthread thread;
     };
+    void serve(const std::function<QMetaObject::Connection(std::function<void()>)>& connectDone);
     void stop(Wait& wait);
     void reapFinished();
 
