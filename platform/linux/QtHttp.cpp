@@ -1,19 +1,9 @@
 #include "platform/linux/QtHttp.h"
 
-#include <QNetworkProxyFactory>
-
+#include "platform/linux/Proxies.h"
 #include "toolkit/Waiter.h"
 
 namespace platform::linux {
-
-namespace {
-// Asked for every request, so that a changed desktop setting counts from
-// the next request on. On Debian, Qt asks libproxy.
-class SystemProxies final : public QNetworkProxyFactory {
-public:
-    QList<QNetworkProxy> queryProxy(const QNetworkProxyQuery& query) override { return systemProxyForQuery(query); }
-};
-}  // namespace
 
 bool isWebUrl(const QUrl& url) {
     const QString scheme = url.scheme();

@@ -72,7 +72,9 @@ probes::HINTERNET QtInternet::InternetOpenUrlA(HINTERNET session, const std::str
     QObject::connect(reply, &QNetworkReply::metaDataChanged, &scope, [reply, &status] {
         if (status == 0 && hasStatus(*reply) && statusOf(*reply) >= 200) {
             status = statusOf(*reply);
-            reply->abort();
+            // After Qt has finished announcing the headers: aborting
+            // inside the announcement makes it report an error twice.
+            QMetaObject::invokeMethod(reply, &QNetworkReply::abort, Qt::QueuedConnection);
         }
     });
     const bool waited = awaitReply(waiter_, *reply);
