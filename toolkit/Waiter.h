@@ -19,8 +19,9 @@ public:
     WaitCancelled() : std::runtime_error("The wait was cancelled") {}
 };
 
-// Runs calls that can block on I/O on a worker thread while the caller, a
-// handler on the UI thread, waits for the result. During the wait the UI
+// Lets a handler on the UI thread wait for a result: from a call that can
+// block on I/O, run on a worker thread (wait), or from asynchronous work on
+// the UI thread itself, such as a network reply (waitUntil). During the wait the UI
 // thread keeps running its event loop, so the windows paint and answer the
 // window manager and assistive technology; the application runs no handler
 // meanwhile (see Application::dispatch).

@@ -52,7 +52,7 @@ QList<QNetworkProxy> parseProxy(const QByteArray& text) {
 }  // namespace
 
 std::optional<QList<QNetworkProxy>> environmentProxies(const QUrl& url, const EnvironmentReader& read) {
-    const QByteArray http = firstSet(read, {"http_proxy"});
+    const QByteArray http = firstSet(read, {"http_proxy", "HTTP_PROXY"});
     const QByteArray https = firstSet(read, {"https_proxy", "HTTPS_PROXY"});
     const QByteArray all = firstSet(read, {"all_proxy", "ALL_PROXY"});
     if (http.isEmpty() && https.isEmpty() && all.isEmpty()) return std::nullopt;

@@ -14,8 +14,9 @@ namespace platform::linux {
 using EnvironmentReader = std::function<QByteArray(const char* name)>;
 
 // The proxy the environment names for `url`, read the way command-line
-// web tools read it: http_proxy (lower case only) for http, https_proxy or
-// HTTPS_PROXY for https, all_proxy or ALL_PROXY for either when the first
+// web tools read it: http_proxy or HTTP_PROXY for http (libproxy, asked
+// when the environment names none, reads HTTP_PROXY as well, so reading it
+// here keeps one rule), https_proxy or HTTPS_PROXY for https, all_proxy or ALL_PROXY for either when the first
 // is unset; no_proxy or NO_PROXY lists host names (a name also covers its
 // subdomains), addresses, address ranges (10.0.0.0/8) or "*" to go direct.
 // A proxy without a scheme is an HTTP proxy; without a port, port 1080.
