@@ -28,6 +28,10 @@ QNetworkRequest makeRequest(const QUrl& url) {
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
     request.setRawHeader("Cache-Control", "no-cache");
+    request.setRawHeader("Accept", "*/*");
+    // The reply as sent: nothing to unpack, so the 1 MiB cap is on the
+    // bytes that arrive, and no small reply can unpack into a huge one.
+    request.setRawHeader("Accept-Encoding", "identity");
     // Our own limits apply; Qt's inactivity limit would cut a slow answer
     // short of them.
     request.setTransferTimeout(0);

@@ -31,7 +31,8 @@ enum class Proxies {
 std::unique_ptr<QNetworkAccessManager> makeManager(Proxies proxies);
 
 // GET with no redirect followed, nothing taken from or put into a cache,
-// and "Cache-Control: no-cache" so that no cache on the way answers either.
+// "Cache-Control: no-cache" so that no cache on the way answers either,
+// "Accept: */*" and no content coding.
 QNetworkRequest makeRequest(const QUrl& url);
 
 // Aborts a reply when a time limit runs out, and remembers that it did.
