@@ -35,7 +35,7 @@ QtTransfer::QtTransfer(Options options, toolkit::Waiter& waiter) : options_(opti
 std::string QtTransfer::OpenURL(const std::string& url) {
     const QUrl target = toUrl(url);
     if (!isWebUrl(target))
-        throw toolkit::Error(errors::RequestFailed, kSource, "Request failed: Unsupported protocol");
+        throw toolkit::Error(errors::RequestFailed, kSource, "Request failed: not an http or https address");
 
     const auto manager = makeManager(Proxies::System);
     QNetworkReply* reply = manager->get(makeRequest(target));  // owned by the manager
