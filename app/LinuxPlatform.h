@@ -7,9 +7,9 @@
 
 namespace app {
 
-// The real services of this platform: libcurl for the web requests,
-// netlink for addresses and adapters, xdg-open for web pages. The web
-// requests wait through `waiter`, off the UI thread.
+// The real services of this platform: Qt Network for the web requests,
+// netlink for addresses and adapters, xdg-open for web pages. Every wait
+// goes through `waiter`, which keeps the windows served meanwhile.
 Platform makeLinuxPlatform(toolkit::Waiter& waiter);
 
 // Asks X servers and Wayland compositors whether they answer.

@@ -1,6 +1,8 @@
 // Times programs from exec to their first top-level window being mapped on
 // the X display, over repeated runs, and prints each program's median and
-// their ratio against the first (the baseline).
+// their ratio against the first (the baseline). In the first few runs it
+// also reads each program's resident memory a while after the map, once
+// start-up work that trails the window (a fetch, a timer) has settled.
 //
 //   map_timer RUNS BASELINE-COMMAND CANDIDATE-COMMAND...
 #include <spawn.h>
@@ -13,7 +15,9 @@
 #include <cstdlib>
 #include <memory>
 #include <poll.h>
+#include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 extern char** environ;
@@ -22,13 +26,37 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+constexpr int kRssRuns = 5;
+constexpr auto kRssDelay = std::chrono::seconds(3);
+
+struct Sample {
+    double mapMs = -1;
+    double rssKiB = -1;  // negative when not read
+};
+
+// VmRSS of a running process, in KiB; negative when it cannot be read.
+double residentKiB(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string key;
+    while (status >> key) {
+        if (key == "VmRSS:") {
+            double kib = -1;
+            status >> kib;
+            return kib;
+        }
+        status.ignore(4096, '\n');
+    }
+    return -1;
+}
+
 struct XcbDeleter {
     void operator()(xcb_connection_t* c) const { xcb_disconnect(c); }
 };
 
 // Milliseconds from spawning the command until a window that is a direct
-// child of the root is mapped; negative when none is mapped in time.
-double timeToMap(xcb_connection_t* x, const std::string& command) {
+// child of the root is mapped (negative when none is mapped in time), and,
+// when asked, the resident memory kRssDelay after that.
+Sample timeToMap(xcb_connection_t* x, const std::string& command, bool readRss) {
     while (auto* pending = xcb_poll_for_event(x)) free(pending);
     pid_t pid = 0;
     // exec: the shell becomes the program, so the pid we end is the
@@ -36,7 +64,7 @@ double timeToMap(xcb_connection_t* x, const std::string& command) {
     const std::string line = "exec " + command;
     const char* argv[] = {"/bin/sh", "-c", line.c_str(), nullptr};
     const auto start = Clock::now();
-    if (posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ) != 0) return -1;
+    if (posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ) != 0) return {};
     double elapsed = -1;
     pollfd fd{xcb_get_file_descriptor(x), POLLIN, 0};
     while (Clock::now() - start < std::chrono::seconds(30)) {
@@ -50,10 +78,15 @@ double timeToMap(xcb_connection_t* x, const std::string& command) {
         }
         if (elapsed >= 0) break;
     }
+    Sample sample{elapsed, -1};
+    if (readRss && elapsed >= 0) {
+        std::this_thread::sleep_for(kRssDelay);
+        sample.rssKiB = residentKiB(pid);
+    }
     kill(pid, SIGTERM);
     int status = 0;
     waitpid(pid, &status, 0);
-    return elapsed;
+    return sample;
 }
 
 double median(std::vector<double> v) {
@@ -81,21 +114,25 @@ int main(int argc, char* argv[]) {
 
     std::vector<std::string> commands(argv + 2, argv + argc);
     std::vector<std::vector<double>> times(commands.size());
+    std::vector<std::vector<double>> rss(commands.size());
     // Interleaved, so that a slow moment of the machine hits every program.
-    timeToMap(x.get(), commands[0]);  // warms the page cache
+    timeToMap(x.get(), commands[0], false);  // warms the page cache
     for (int run = 0; run < runs; ++run) {
         for (std::size_t i = 0; i < commands.size(); ++i) {
-            const double t = timeToMap(x.get(), commands[i]);
-            if (t < 0) {
+            const Sample s = timeToMap(x.get(), commands[i], run < kRssRuns);
+            if (s.mapMs < 0) {
                 std::fprintf(stderr, "no window mapped for: %s\n", commands[i].c_str());
                 return 1;
             }
-            times[i].push_back(t);
+            times[i].push_back(s.mapMs);
+            if (s.rssKiB >= 0) rss[i].push_back(s.rssKiB);
         }
     }
     const double base = median(times[0]);
+    const double baseRss = median(rss[0]);
     for (std::size_t i = 0; i < commands.size(); ++i)
-        std::printf("%-40s median %7.1f ms  ratio %.2f\n", commands[i].substr(0, 40).c_str(), median(times[i]),
-                    median(times[i]) / base);
+        std::printf("%-40s median %7.1f ms  ratio %.2f   resident %7.0f KiB  ratio %.2f\n",
+                    commands[i].substr(0, 40).c_str(), median(times[i]), median(times[i]) / base, median(rss[i]),
+                    baseRss > 0 ? median(rss[i]) / baseRss : 0.0);
     return 0;
 }

@@ -2,10 +2,12 @@
 # Start-up benchmark: exec to main window mapped, with the address service
 # answering at once on loopback inside a network namespace of its own,
 # against a bare Qt Widgets window timed in the same run. Needs root.
-#   bench/startup.sh [RUNS]
+#   bench/startup.sh [RUNS] [EXTRA-PROGRAM...]
+# Extra programs (an earlier build, say) are timed in the same run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs="${1:-20}"
+shift || true
 build="${LUMENFOLD_BUILD_DIR:-build}"
 cmake --build "$build" --target lumenfold bare_window map_timer address_server >/dev/null
 
@@ -33,7 +35,10 @@ grep -q . "$scratch/display" || { echo "Xvfb did not start" >&2; exit 1; }
 display=":$(head -1 "$scratch/display")"
 sleep 0.5  # lets the address server come up as well
 
+extra=()
+for program in "$@"; do extra+=("'$program'"); done
 export DISPLAY="$display" QT_QPA_PLATFORM=xcb
 in_ns "$build/bench/map_timer" "$runs" \
   "'$build/bench/bare_window'" \
-  "'$build/app/Lumenfold 1.5'"
+  "'$build/app/Lumenfold 1.5'" \
+  "${extra[@]}"

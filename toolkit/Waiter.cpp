@@ -92,6 +92,30 @@ void Waiter::wait(std::function<void(std::stop_token)> work) {
     if (error) std::rethrow_exception(error);
 }
 
+void Waiter::serve(const std::function<QMetaObject::Connection(std::function<void()>)>& connectDone) {
+    if (cancelled_) throw WaitCancelled();
+    auto wait = std::make_shared<Wait>();
+    // Everything here runs on the UI thread; the lock only keeps Wait's
+    // rule for `done`.
+    const QMetaObject::Connection link = connectDone([wait] {
+        {
+            std::lock_guard lock(wait->mutex);
+            wait->done = true;
+        }
+        if (wait->loop) wait->loop->quit();
+    });
+    QEventLoop loop;
+    wait->loop = &loop;
+    waits_.push_back(wait);
+    loop.exec();
+    wait->loop = nullptr;
+    std::erase(waits_, wait);
+    QObject::disconnect(link);
+    // As in wait(): an application told to end gives the wait up.
+    if (!wait->isDone()) wait->cancelled = true;
+    if (wait->cancelled) throw WaitCancelled();
+}
+
 void Waiter::cancel() {
     cancelled_ = true;
     for (const std::shared_ptr<Wait>& wait : waits_) stop(*wait);

@@ -19,8 +19,9 @@ public:
     WaitCancelled() : std::runtime_error("The wait was cancelled") {}
 };
 
-// Runs calls that can block on I/O on a worker thread while the caller, a
-// handler on the UI thread, waits for the result. During the wait the UI
+// Lets a handler on the UI thread wait for a result: from a call that can
+// block on I/O, run on a worker thread (wait), or from asynchronous work on
+// the UI thread itself, such as a network reply (waitUntil). During the wait the UI
 // thread keeps running its event loop, so the windows paint and answer the
 // window manager and assistive technology; the application runs no handler
 // meanwhile (see Application::dispatch).
@@ -41,6 +42,15 @@ public:
     // here. Throws WaitCancelled when cancelled first.
     void wait(std::function<void(std::stop_token)> work);
 
+    // Serves the UI thread's events, as wait() does, until `sender` emits
+    // `done`: for work that runs asynchronously on the UI thread itself (a
+    // network reply), so that no worker is needed. Throws WaitCancelled when
+    // cancelled first; the caller then stops its work.
+    template <class Sender, class Signal>
+    void waitUntil(const Sender* sender, Signal done) {
+        serve([&](std::function<void()> finish) { return QObject::connect(sender, done, inbox_.get(), finish); });
+    }
+
     bool waiting() const noexcept { return !waits_.empty(); }
     // Cancels every wait in progress, and fails every later one at once
     // until rearm(): a caller that has been cancelled is not kept waiting.
@@ -54,6 +64,7 @@ private:
         std::shared_ptr<Wait> wait;
         std::jthread thread;
     };
+    void serve(const std::function<QMetaObject::Connection(std::function<void()>)>& connectDone);
     void stop(Wait& wait);
     void reapFinished();
 

@@ -8,7 +8,6 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev
   qt6-qpa-plugins
-  libcurl4-openssl-dev
   libcpp-httplib-dev libgtest-dev libgmock-dev
   fonts-dejavu-core
   xvfb xauth x11-utils xdotool wmctrl imagemagick openbox

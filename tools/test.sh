@@ -2,7 +2,7 @@
 # Sets up the machine, builds Lumenfold and runs every test.
 #   tools/test.sh             the normal build
 #   tools/test.sh sanitize    the same suite built with ASan and UBSan
-#   tools/test.sh tsan        the toolkit, curl, probe and end-to-end tests
+#   tools/test.sh tsan        the toolkit, web request, probe and end-to-end tests
 #                             built with ThreadSanitizer
 set -euo pipefail
 cd "$(dirname "$0")/.."

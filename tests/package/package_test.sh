@@ -31,7 +31,7 @@ deb="$(ls "$scratch"/out/lumenfold_1.5_*.deb 2>/dev/null | head -1)"
 check "package name" test "$(dpkg-deb -f "$deb" Package)" = lumenfold
 check "package version" test "$(dpkg-deb -f "$deb" Version)" = 1.5
 depends="$(dpkg-deb -f "$deb" Depends)"
-for needed in libqt6widgets6 libqt6gui6 libqt6core6 libcurl4 libfontconfig1 libxcb1 libwayland-client0 xdg-utils; do
+for needed in libqt6widgets6 libqt6gui6 libqt6core6 libqt6network6 libfontconfig1 libxcb1 libwayland-client0 xdg-utils; do
   [[ ", $depends" == *", $needed"[\ ,]* || ", $depends" == *", $needed" ]] || fail "Depends lacks $needed: $depends"
 done
 # Without an X display, the window goes to Wayland through Qt's plug-in.

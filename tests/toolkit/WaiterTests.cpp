@@ -1,6 +1,7 @@
 // Waiting for a blocking call without hanging the window: the work runs on a
-// worker thread, the UI thread keeps serving events, and no other handler
-// runs until the waiting one has returned.
+// worker thread (or asynchronously on the UI thread), the UI thread keeps
+// serving events, and no other handler runs until the waiting one has
+// returned.
 #include <QCloseEvent>
 #include <QElapsedTimer>
 #include <QTimer>
@@ -240,6 +241,47 @@ TEST_F(Waiting, ClosingAnotherWindowDuringAWaitDoesNotCancelIt) {
     EXPECT_TRUE(waiting.isLoaded());
     EXPECT_FALSE(app.hasEnded());
     waiting.Unload();
+}
+
+// Work that runs on the UI thread itself (a network reply) is waited for
+// under the same rules: a click during the wait is held until the handler
+// has returned, and closing the window cancels a wait that would not end.
+TEST_F(Waiting, WaitingForASignalHoldsCommandsAndACloseCancelsIt) {
+    WaitingForm form(app);
+    app.dispatch([&] { form.Show(); });
+    std::vector<std::string> order;
+    form.onClick = [&] { order.push_back("click"); };
+    QTimer done, late;
+    done.setSingleShot(true);
+    app.dispatch(
+        [&] {
+            QTimer::singleShot(20, [&] { form.check->setValue(1); });
+            done.start(80);
+            app.waiter().waitUntil(&done, &QTimer::timeout);
+            order.push_back("waited");
+        },
+        &form);
+    EXPECT_EQ(order, (std::vector<std::string>{"waited", "click"}));
+
+    QTimer::singleShot(30, [&] { form.window()->close(); });
+    // Ends the wait after all should the close not cancel it.
+    late.setSingleShot(true);
+    late.start(2000);
+    QElapsedTimer clock;
+    clock.start();
+    app.dispatch(
+        [&] {
+            try {
+                app.waiter().waitUntil(&late, &QTimer::timeout);
+                order.push_back("answered");
+            } catch (const WaitCancelled&) {
+                order.push_back("cancelled");
+            }
+        },
+        &form);
+    EXPECT_EQ(order.back(), "cancelled");
+    EXPECT_FALSE(form.isLoaded());
+    EXPECT_LT(clock.elapsed(), 1000);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// The internet session API over libcurl, against servers on loopback.
+// The internet session API over Qt Network, against servers on loopback.
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 #include <mutex>
 
-#include "platform/linux/CurlInternet.h"
+#include "platform/linux/QtInternet.h"
 #include "probes/Connectivity.h"
 #include "tests/support/Fakes.h"
 #include "tests/support/HttpServer.h"
@@ -14,6 +14,7 @@
 #include "toolkit/Waiter.h"
 
 using namespace probes;
+using platform::linux::QtInternet;
 using namespace std::chrono_literals;
 using testing_support::HttpServer;
 using testing_support::SilentSocket;
@@ -27,19 +28,19 @@ struct Timed {
     std::chrono::milliseconds took;
 };
 
-Timed openTimed(CurlInternet& internet, HINTERNET session, const std::string& url) {
+Timed openTimed(QtInternet& internet, HINTERNET session, const std::string& url) {
     const auto start = std::chrono::steady_clock::now();
     const HINTERNET handle = internet.InternetOpenUrlA(session, url, nullptr, 0, kProbeUrlFlags, 0);
     return {handle, std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start)};
 }
 
-HINTERNET openSession(CurlInternet& internet) {
+HINTERNET openSession(QtInternet& internet) {
     return internet.InternetOpenA(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
 }
 
 }  // namespace
 
-TEST(CurlInternet, AnswerWithAnyStatusGivesAUrlHandleAndSendsTheAgent) {
+TEST(QtInternet, AnswerWithAnyStatusGivesAUrlHandleAndSendsTheAgent) {
     std::mutex mutex;
     std::vector<std::string> agents, cacheControls;
     const auto record = [&](const httplib::Request& request) {
@@ -64,7 +65,8 @@ TEST(CurlInternet, AnswerWithAnyStatusGivesAUrlHandleAndSendsTheAgent) {
         });
     });
     ASSERT_TRUE(server.ok());
-    CurlInternet internet;
+    toolkit::Waiter waiter;
+    QtInternet internet(waiter);
     const HINTERNET session = openSession(internet);
     ASSERT_NE(session, 0u);
 
@@ -90,7 +92,7 @@ TEST(CurlInternet, AnswerWithAnyStatusGivesAUrlHandleAndSendsTheAgent) {
     for (const auto& cacheControl : cacheControls) EXPECT_EQ(cacheControl, "no-cache");
 }
 
-TEST(CurlInternet, LargeBodyIsNotRead) {
+TEST(QtInternet, LargeBodyIsNotRead) {
     constexpr std::size_t kBodySize = std::size_t{1} << 30;  // 1 GiB
     std::atomic<std::size_t> written{0};
     std::atomic<bool> providerDone{false};
@@ -109,7 +111,8 @@ TEST(CurlInternet, LargeBodyIsNotRead) {
         });
     });
     ASSERT_TRUE(server.ok());
-    CurlInternet internet;
+    toolkit::Waiter waiter;
+    QtInternet internet(waiter);
     const HINTERNET session = openSession(internet);
     const Timed opened = openTimed(internet, session, server.url());
     EXPECT_NE(opened.handle, 0u);
@@ -120,7 +123,7 @@ TEST(CurlInternet, LargeBodyIsNotRead) {
     EXPECT_LT(opened.took, 5s);
 }
 
-TEST(CurlInternet, UrlHandleComesWithTheStatusLineNotWithTheBody) {
+TEST(QtInternet, UrlHandleComesWithTheStatusLineNotWithTheBody) {
     std::mutex mutex;
     std::condition_variable released;
     bool release = false;
@@ -135,7 +138,8 @@ TEST(CurlInternet, UrlHandleComesWithTheStatusLineNotWithTheBody) {
         });
     });
     ASSERT_TRUE(server.ok());
-    CurlInternet internet(CurlInternet::Options{2s, 8s});
+    toolkit::Waiter waiter;
+    QtInternet internet(QtInternet::Options{2s, 8s}, waiter);
     const HINTERNET session = openSession(internet);
     const Timed opened = openTimed(internet, session, server.url());
     {
@@ -147,20 +151,22 @@ TEST(CurlInternet, UrlHandleComesWithTheStatusLineNotWithTheBody) {
     EXPECT_LT(opened.took, 2s);
 }
 
-TEST(CurlInternet, RefusedConnectionGivesNoHandleAtOnce) {
+TEST(QtInternet, RefusedConnectionGivesNoHandleAtOnce) {
     SilentSocket closedPort(false);
     ASSERT_TRUE(closedPort.ok());
-    CurlInternet internet;
+    toolkit::Waiter waiter;
+    QtInternet internet(waiter);
     const HINTERNET session = openSession(internet);
     const Timed opened = openTimed(internet, session, closedPort.url());
     EXPECT_EQ(opened.handle, 0u);
     EXPECT_LT(opened.took, 2s);
 }
 
-TEST(CurlInternet, ServerThatNeverAnswersIsGivenUpAfterTheTimeOut) {
+TEST(QtInternet, ServerThatNeverAnswersIsGivenUpAfterTheTimeOut) {
     SilentSocket silent(true);
     ASSERT_TRUE(silent.ok());
-    CurlInternet internet(CurlInternet::Options{200ms, 600ms});
+    toolkit::Waiter waiter;
+    QtInternet internet(QtInternet::Options{200ms, 600ms}, waiter);
     const HINTERNET session = openSession(internet);
     const Timed opened = openTimed(internet, session, silent.url());
     EXPECT_EQ(opened.handle, 0u);
@@ -168,8 +174,9 @@ TEST(CurlInternet, ServerThatNeverAnswersIsGivenUpAfterTheTimeOut) {
     EXPECT_LT(opened.took, 3s);
 }
 
-TEST(CurlInternet, HandlesFollowTheSessionContract) {
-    CurlInternet internet;
+TEST(QtInternet, HandlesFollowTheSessionContract) {
+    toolkit::Waiter waiter;
+    QtInternet internet(waiter);
     // Unsupported session kinds give no handle.
     EXPECT_EQ(internet.InternetOpenA(kAgent, 3, "proxy:8080", nullptr, 0), 0u);
     EXPECT_EQ(internet.InternetOpenA(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0x10000000), 0u);
@@ -197,7 +204,7 @@ TEST(CurlInternet, HandlesFollowTheSessionContract) {
     EXPECT_FALSE(internet.InternetCloseHandle(session));
 }
 
-TEST(CurlInternet, ExtraHeadersAreSent) {
+TEST(QtInternet, ExtraHeadersAreSent) {
     std::mutex mutex;
     std::string seen;
     HttpServer server([&](httplib::Server& s) {
@@ -208,7 +215,8 @@ TEST(CurlInternet, ExtraHeadersAreSent) {
         });
     });
     ASSERT_TRUE(server.ok());
-    CurlInternet internet;
+    toolkit::Waiter waiter;
+    QtInternet internet(waiter);
     const HINTERNET session = openSession(internet);
     const std::string headers = "X-Probe: one\r\nX-Other: two\r\n";
     EXPECT_NE(internet.InternetOpenUrlA(session, server.url(), headers.c_str(), 0xFFFFFFFFu, kProbeUrlFlags, 0), 0u);
@@ -222,7 +230,7 @@ TEST(CurlInternet, ExtraHeadersAreSent) {
     EXPECT_EQ(seen, "one|");
 }
 
-TEST(ProbeConnectivityOverCurl, ReachableThenUnreachableAndNothingLeftOpen) {
+TEST(ProbeConnectivityOverQt, ReachableThenUnreachableAndNothingLeftOpen) {
     HttpServer server([](httplib::Server& s) {
         s.Get("/", [](const httplib::Request&, httplib::Response& response) {
             response.status = 503;
@@ -231,7 +239,8 @@ TEST(ProbeConnectivityOverCurl, ReachableThenUnreachableAndNothingLeftOpen) {
     });
     ASSERT_TRUE(server.ok());
     SilentSocket closedPort(false);
-    CurlInternet internet;
+    toolkit::Waiter waiter;
+    QtInternet internet(waiter);
     EXPECT_EQ(ProbeConnectivity(internet, kAgent, server.url()), ProbeResult::Reachable);
     EXPECT_EQ(internet.openHandles(), 0u);
     EXPECT_EQ(ProbeConnectivity(internet, kAgent, closedPort.url()), ProbeResult::Unreachable);
@@ -241,7 +250,7 @@ TEST(ProbeConnectivityOverCurl, ReachableThenUnreachableAndNothingLeftOpen) {
 // Through a waiter the open runs on a worker; a wait cancelled while the
 // site stalls gives no handle at once, as a site that never answered does,
 // and the session stays usable.
-TEST(CurlInternet, ThroughAWaiterAnAnswerGivesAHandleAndACancelledOpenNone) {
+TEST(QtInternet, ThroughAWaiterAnAnswerGivesAHandleAndACancelledOpenNone) {
     HttpServer server([](httplib::Server& s) {
         s.Get("/", [](const httplib::Request&, httplib::Response& response) {
             response.set_content("<html>home</html>", "text/html");
@@ -250,7 +259,7 @@ TEST(CurlInternet, ThroughAWaiterAnAnswerGivesAHandleAndACancelledOpenNone) {
     SilentSocket stalled(true);
     ASSERT_TRUE(server.ok() && stalled.ok());
     toolkit::Waiter waiter;
-    CurlInternet internet(&waiter);
+    QtInternet internet(waiter);
     const HINTERNET session = openSession(internet);
 
     const HINTERNET home = internet.InternetOpenUrlA(session, server.url("/"), nullptr, 0, kProbeUrlFlags, 0);

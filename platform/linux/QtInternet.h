@@ -11,7 +11,7 @@ namespace toolkit {
 class Waiter;
 }
 
-namespace probes {
+namespace platform::linux {
 
 // INTERNET_OPEN_TYPE_DIRECT: no proxy at all.
 inline constexpr std::uint32_t INTERNET_OPEN_TYPE_DIRECT = 1;
@@ -23,38 +23,38 @@ inline constexpr std::chrono::milliseconds kProbeConnectTimeout{std::chrono::sec
 inline constexpr std::chrono::milliseconds kProbeAnswerTimeout{std::chrono::seconds(20)};
 static_assert(kProbeConnectTimeout <= kProbeAnswerTimeout && kProbeAnswerTimeout <= std::chrono::seconds(30));
 
-// The internet session API over libcurl.
+// The internet session API over Qt Network.
 //
 // A session remembers its agent text and proxy mode; opening a URL on it
 // sends one GET with that agent as User-Agent and hands back a URL handle as
-// soon as the server has answered with a status line, whatever the status.
-// The body is never downloaded, redirects are not followed (an answer is an
-// answer), and nothing is cached: every open goes to the server and asks
-// any cache on the way not to answer for it. Handles belong to this object
-// and are used from one thread. With a waiter, the open's request runs on
-// its worker; a cancelled wait gives no handle, as a site that never
-// answered does.
-class CurlInternet : public InternetApi {
+// soon as the server has answered with its status line and headers,
+// whatever the status. The body is never downloaded, redirects are not
+// followed (an answer is an answer), and nothing is cached: every open goes
+// to the server and asks any cache on the way not to answer for it. Handles
+// belong to this object and are used from the UI thread, whose events
+// `waiter` serves while an open waits; a cancelled wait gives no handle, as
+// a site that never answered does.
+class QtInternet : public probes::InternetApi {
 public:
+    using HINTERNET = probes::HINTERNET;
     struct Options {
-        // Name resolution and the TCP connection.
+        // Name resolution and the TCP connection, until the request is sent.
         std::chrono::milliseconds connectTimeout = kProbeConnectTimeout;
         // The whole open, from the start until the status line.
         std::chrono::milliseconds answerTimeout = kProbeAnswerTimeout;
     };
 
-    explicit CurlInternet(toolkit::Waiter* waiter = nullptr);
-    explicit CurlInternet(Options options, toolkit::Waiter* waiter = nullptr);
+    explicit QtInternet(toolkit::Waiter& waiter);
+    QtInternet(Options options, toolkit::Waiter& waiter);
 
-    // Access types: 0 (the system's proxy settings, as curl reads them from
-    // the environment) or 1 (direct). Flags must be 0: there is neither an
-    // asynchronous nor an offline mode. Anything else gives no handle.
+    // Access types: 0 (the proxy the environment or the desktop names) or 1
+    // (direct). Flags must be 0: there is neither an asynchronous nor an
+    // offline mode. Anything else gives no handle.
     HINTERNET InternetOpenA(const std::string& agent, std::uint32_t accessType, const char* proxyName,
                             const char* proxyBypass, std::uint32_t flags) override;
     // http and https URLs only. Extra headers, when given, are sent as well.
     HINTERNET InternetOpenUrlA(HINTERNET session, const std::string& url, const char* headers,
-                               std::uint32_t headersLength, std::uint32_t flags,
-                               std::uintptr_t context) override;
+                               std::uint32_t headersLength, std::uint32_t flags, std::uintptr_t context) override;
     // Closing a session also closes the URL handles opened on it.
     bool InternetCloseHandle(HINTERNET handle) override;
 
@@ -73,9 +73,9 @@ private:
     };
 
     Options options_;
-    toolkit::Waiter* waiter_;
+    toolkit::Waiter& waiter_;
     std::map<HINTERNET, Entry> handles_;
     HINTERNET next_ = 0xCC0004;
 };
 
-}  // namespace probes
+}  // namespace platform::linux
