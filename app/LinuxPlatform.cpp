@@ -15,9 +15,9 @@ Platform makeLinuxPlatform(toolkit::Waiter& waiter) {
     Platform platform;
     platform.transfer = std::make_unique<platform::linux::QtTransfer>(waiter);
     platform.internet = std::make_unique<platform::linux::QtInternet>(waiter);
-    platform.localIp = std::make_unique<probes::NetlinkLocalIp>(&waiter);
-    platform.adapterInfo = std::make_unique<adapters::LinuxAdapterInfo>();
-    platform.shell = std::make_unique<toolkit::XdgShell>();
+    platform.localIp = std::make_unique<platform::linux::NetlinkLocalIp>(waiter);
+    platform.adapterInfo = std::make_unique<platform::linux::LinuxAdapterInfo>();
+    platform.shell = std::make_unique<platform::linux::XdgShell>();
     return platform;
 }
 

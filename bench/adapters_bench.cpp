@@ -111,7 +111,7 @@ int main(int argc, char** argv) {
     NullPresenter presenter;
     toolkit::Application app(presenter);
     MainWindow main(app);
-    adapters::LinuxAdapterInfo service;
+    platform::linux::LinuxAdapterInfo service;
     adapters::Form2 form(app, main, service);
 
     for (int i = 0; i < 3; ++i) {  // warm up both sides

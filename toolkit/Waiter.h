@@ -76,18 +76,17 @@ private:
     bool cancelled_ = false;
 };
 
-// Runs `work` through `waiter` and answers its result; without a waiter (a
-// tool, a test of the layer itself) it runs on the calling thread.
+// Runs `work` through `waiter` and answers its result. The waiter is never
+// optional: a service that could run without one would block the window.
 template <class Work>
-auto waitFor(Waiter* waiter, Work work) -> std::invoke_result_t<Work&, std::stop_token> {
+auto waitFor(Waiter& waiter, Work work) -> std::invoke_result_t<Work&, std::stop_token> {
     using Result = std::invoke_result_t<Work&, std::stop_token>;
-    if (!waiter) return work(std::stop_token{});
     if constexpr (std::is_void_v<Result>) {
-        waiter->wait(std::move(work));
+        waiter.wait(std::move(work));
     } else {
         // Shared, so that a cancelled work can still store its result.
         auto result = std::make_shared<std::optional<Result>>();
-        waiter->wait([result, work = std::move(work)](std::stop_token stop) mutable { result->emplace(work(stop)); });
+        waiter.wait([result, work = std::move(work)](std::stop_token stop) mutable { result->emplace(work(stop)); });
         return std::move(**result);
     }
 }

@@ -20,7 +20,10 @@
 
 #include "platform/linux/Rtnetlink.h"
 
-namespace adapters {
+namespace platform::linux {
+
+// This file fills the adapter service's own structures throughout.
+using namespace adapters;
 
 namespace {
 
@@ -292,4 +295,4 @@ void LinuxAdapterInfo::setLastError(std::int32_t code) {
     lastError_[std::this_thread::get_id()] = code;
 }
 
-}  // namespace adapters
+}  // namespace platform::linux

@@ -8,7 +8,7 @@
 
 #include "adapters/AdapterInfoApi.h"
 
-namespace adapters {
+namespace platform::linux {
 
 // What the kernel says about one network interface of the calling thread's
 // network namespace.
@@ -39,7 +39,7 @@ std::string describeInterface(const InterfaceFacts& facts);
 
 // The adapter list of this machine, answered from the kernel at each call:
 // one entry per non-loopback interface, in interface-index order.
-class LinuxAdapterInfo : public AdapterInfoApi {
+class LinuxAdapterInfo : public adapters::AdapterInfoApi {
 public:
     std::uint32_t GetAdaptersInfo(std::byte* buffer, std::uint32_t& size) override;
     std::int32_t GetLastError() const override;
@@ -51,4 +51,4 @@ private:
     std::map<std::thread::id, std::int32_t> lastError_;
 };
 
-}  // namespace adapters
+}  // namespace platform::linux

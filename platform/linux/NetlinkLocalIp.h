@@ -9,7 +9,7 @@ namespace toolkit {
 class Waiter;
 }
 
-namespace probes {
+namespace platform::linux {
 
 // Error number of a local address that cannot be read (the network is down
 // as far as this program can tell).
@@ -23,15 +23,15 @@ inline constexpr std::int32_t kLocalIpReadFailed = 10050;
 //  3. with none, "127.0.0.1".
 // The host name is never resolved: on Debian it maps to 127.0.1.1, which is
 // not a LAN address. The namespace read is that of the calling thread (a
-// waiter's worker, started by it, shares it). With a waiter the kernel is
-// asked from its worker; a cancelled wait fails as a read that failed.
-class NetlinkLocalIp : public LocalIpService {
+// waiter's worker, started by it, shares it). The kernel is asked from the
+// waiter's worker; a cancelled wait fails as a read that failed.
+class NetlinkLocalIp : public probes::LocalIpService {
 public:
-    explicit NetlinkLocalIp(toolkit::Waiter* waiter = nullptr) : waiter_(waiter) {}
+    explicit NetlinkLocalIp(toolkit::Waiter& waiter) : waiter_(waiter) {}
     std::string LocalIP() override;
 
 private:
-    toolkit::Waiter* waiter_;
+    toolkit::Waiter& waiter_;
 };
 
-}  // namespace probes
+}  // namespace platform::linux

@@ -15,7 +15,7 @@
 #include <system_error>
 #include <vector>
 
-namespace rtnetlink {
+namespace platform::linux::rtnetlink {
 
 namespace {
 
@@ -268,4 +268,4 @@ Tables readTables() {
     }
 }
 
-}  // namespace rtnetlink
+}  // namespace platform::linux::rtnetlink

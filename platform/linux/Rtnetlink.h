@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace rtnetlink {
+namespace platform::linux::rtnetlink {
 
 struct Link {
     std::uint32_t index = 0;
@@ -59,4 +59,4 @@ struct Tables {
 // Throws std::system_error when the kernel cannot be asked.
 Tables readTables();
 
-}  // namespace rtnetlink
+}  // namespace platform::linux::rtnetlink

@@ -7,9 +7,12 @@
 
 #include "toolkit/Error.h"
 
-namespace toolkit {
+namespace platform::linux {
 
 namespace {
+
+using toolkit::Error;
+namespace errors = toolkit::errors;
 
 constexpr const char* kSource = "Lumenfold";
 constexpr std::string_view kExplorerHead = "explorer.exe ";
@@ -67,4 +70,4 @@ void XdgShell::Shell(const std::string& commandLine, int /*windowStyle*/) {
         throw Error(errors::FileNotFound, kSource, "File not found: " + words.front());
 }
 
-}  // namespace toolkit
+}  // namespace platform::linux

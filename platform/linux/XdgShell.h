@@ -5,7 +5,7 @@
 
 #include "toolkit/Shell.h"
 
-namespace toolkit {
+namespace platform::linux {
 
 // Starts command lines on a Linux desktop. There is no "explorer.exe" here:
 // a command line made of "explorer.exe " and a double-quoted target opens
@@ -13,7 +13,7 @@ namespace toolkit {
 // command line is split into its program and arguments, double quotes
 // grouping, and started as it is. Never through a shell, never waited for.
 // The window style is the started program's own business on this desktop.
-class XdgShell : public ShellService {
+class XdgShell : public toolkit::ShellService {
 public:
     void Shell(const std::string& commandLine, int windowStyle) override;
 
@@ -23,4 +23,4 @@ public:
     static std::vector<std::string> argumentsFor(const std::string& commandLine);
 };
 
-}  // namespace toolkit
+}  // namespace platform::linux

@@ -12,7 +12,7 @@
 #include "tests/support/Fakes.h"
 #include "toolkit/Error.h"
 
-using toolkit::XdgShell;
+using platform::linux::XdgShell;
 using Words = std::vector<std::string>;
 
 namespace {
