@@ -2,10 +2,13 @@
 # Start-up benchmark: exec to main window mapped, with the address service
 # answering at once on loopback inside a network namespace of its own,
 # against a bare Qt Widgets window timed in the same run. Needs root.
-#   bench/startup.sh [RUNS]
+#   bench/startup.sh [RUNS] [PROGRAM...]
+# Each PROGRAM (another build of Lumenfold, say one linked otherwise) is
+# timed in the same run, after this build's own.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs="${1:-20}"
+shift || true
 build="${LUMENFOLD_BUILD_DIR:-build}"
 cmake --build "$build" --target lumenfold bare_window map_timer address_server >/dev/null
 
@@ -34,6 +37,9 @@ display=":$(head -1 "$scratch/display")"
 sleep 0.5  # lets the address server come up as well
 
 export DISPLAY="$display" QT_QPA_PLATFORM=xcb
+extra=()
+for program in "$@"; do extra+=("'$program'"); done
 in_ns "$build/bench/map_timer" "$runs" \
   "'$build/bench/bare_window'" \
-  "'$build/app/Lumenfold 1.5'"
+  "'$build/app/Lumenfold 1.5'" \
+  "${extra[@]}"
