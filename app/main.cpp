@@ -1,8 +1,6 @@
 #include <QApplication>
-#include <fontconfig/fontconfig.h>
 
-#include <thread>
-
+#include "app/Fonts.h"
 #include "app/Form1.h"
 #include "app/Identity.h"
 #include "app/LinuxPlatform.h"
@@ -10,12 +8,12 @@
 #include "toolkit/MessageBoxPresenter.h"
 
 int main(int argc, char* argv[]) {
-    // Loading the font configuration is the largest single cost before the
-    // first window can be drawn; it runs on the second core while Qt
-    // connects to the display, and is done before the first control is made.
-    std::thread fontConfiguration([] { FcInit(); });
+    app::fitProcessToAddressSpace();
+    // The font configuration loads while Qt connects to the display, and is
+    // done before the first control is made.
+    app::FontConfigurationLoad fontConfiguration;
     QApplication qt(argc, argv);
-    fontConfiguration.join();
+    fontConfiguration.wait();
     app::prepareApplication();
 
     toolkit::MessageBoxPresenter presenter(QString::fromLatin1(app::kTitle));
