@@ -17,6 +17,7 @@ packages=(
   libgif-dev libjpeg-dev python3-fonttools
   hyperfine libxcb1-dev libfontconfig-dev
   dbus-daemon libglib2.0-bin at-spi2-core
+  clang-format clang-tidy
 )
 
 missing=()
