@@ -22,8 +22,8 @@ QString cutAtNul(const QString& text) {
 // A read-out shows its characters in the order received, so these are
 // shown as U+FFFD, visibly and in their place, never obeyed nor hidden.
 bool reordersOrSplits(char16_t c) {
-    return c == 0x061C || c == 0x200E || c == 0x200F || (c >= 0x202A && c <= 0x202E) ||
-           (c >= 0x2066 && c <= 0x2069) || c == 0x2028 || c == 0x2029;
+    return c == 0x061C || c == 0x200E || c == 0x200F || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069) ||
+           c == 0x2028 || c == 0x2029;
 }
 
 QString toShown(QString text, bool multiLine) {

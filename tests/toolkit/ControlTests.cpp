@@ -82,8 +82,8 @@ TEST(TextBox, BidiControlsAndSeparatorsShowVisiblyInPlace) {
     EXPECT_EQ(editor->displayText(), editor->text());
 
     TextBox report(&parent, true);
-    const QString name = QStringLiteral("Name: eth") + QChar(0x2029) + QStringLiteral("Index: 9") +
-                         QChar(0x2028) + QChar(0x2066) + QChar(0x200F) + QStringLiteral("x\r\n");
+    const QString name = QStringLiteral("Name: eth") + QChar(0x2029) + QStringLiteral("Index: 9") + QChar(0x2028) +
+                         QChar(0x2066) + QChar(0x200F) + QStringLiteral("x\r\n");
     report.setSelText(name);
     QCoreApplication::processEvents();
     EXPECT_EQ(report.Text(), name);
