@@ -17,11 +17,13 @@ unset SOURCE_DATE_EPOCH
 
 build_package() {
   local build="$1" out="$2"
+  local log="$scratch/$(basename "$build").log"
+  mkdir -p "$build"
   cmake -S "$source_dir" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DLUMENFOLD_TESTS=OFF -DLUMENFOLD_BENCH=OFF >"$build.log" 2>&1 &&
-    cmake --build "$build" --target lumenfold package_docs >>"$build.log" 2>&1 &&
-    cpack -G DEB --config "$build/CPackConfig.cmake" -B "$out" >>"$build.log" 2>&1 ||
-    { cat "$build.log"; echo "FAIL: building in $build"; exit 1; }
+        -DLUMENFOLD_TESTS=OFF -DLUMENFOLD_BENCH=OFF >"$log" 2>&1 &&
+    cmake --build "$build" --target lumenfold package_docs >>"$log" 2>&1 &&
+    cpack -G DEB --config "$build/CPackConfig.cmake" -B "$out" >>"$log" 2>&1 ||
+    { cat "$log"; echo "FAIL: building in $build"; exit 1; }
 }
 build_package "$scratch/a" "$scratch/out-a"
 sleep 1  # so that any time stamp taken from the clock differs
