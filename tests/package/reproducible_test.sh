@@ -12,15 +12,17 @@ for tool in cmake cpack dpkg-deb cmp; do
 done
 scratch="$(mktemp -d)"
 trap 'rm -rf "$scratch"' EXIT
-# The caller's own choice of time would hide a time stamp in the build.
-unset SOURCE_DATE_EPOCH
+# The caller's own choice of time would hide a time stamp in the build, and
+# a compiler launcher such as ccache with a base_dir rewrites source paths
+# relative to each build folder: build as a packager does, without either.
+unset SOURCE_DATE_EPOCH CMAKE_CXX_COMPILER_LAUNCHER
 
 build_package() {
   local build="$1" out="$2"
   local log="$scratch/$(basename "$build").log"
   mkdir -p "$build"
   cmake -S "$source_dir" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DLUMENFOLD_TESTS=OFF -DLUMENFOLD_BENCH=OFF >"$log" 2>&1 &&
+        -DLUMENFOLD_TESTS=OFF -DLUMENFOLD_BENCH=OFF -DCMAKE_CXX_COMPILER_LAUNCHER= >"$log" 2>&1 &&
     cmake --build "$build" --target lumenfold package_docs >>"$log" 2>&1 &&
     cpack -G DEB --config "$build/CPackConfig.cmake" -B "$out" >>"$log" 2>&1 ||
     { cat "$log"; echo "FAIL: building in $build"; exit 1; }
