@@ -1,6 +1,7 @@
 #include "adapters/Form2.h"
 
 #include <QFont>
+#include <utility>
 
 namespace adapters {
 
@@ -55,26 +56,20 @@ void Form2::PrintReport() {
         txtOut->setSelText(QStringLiteral("Adapter "));
         txtOut->setSelText(QString::number(i));
         txtOut->setSelText(kCrLf);
-        txtOut->setSelText(kTab);
-        txtOut->setSelText(QStringLiteral("Description = "));
-        txtOut->setSelText(r.Description);
-        txtOut->setSelText(kCrLf);
-        txtOut->setSelText(kTab);
-        txtOut->setSelText(QStringLiteral("AdapterIndex = "));
-        txtOut->setSelText(QString::number(r.Index));
-        txtOut->setSelText(kCrLf);
-        txtOut->setSelText(kTab);
-        txtOut->setSelText(QStringLiteral("Name = "));
-        txtOut->setSelText(r.Name);
-        txtOut->setSelText(kCrLf);
-        txtOut->setSelText(kTab);
-        txtOut->setSelText(QStringLiteral("IP = "));
-        txtOut->setSelText(r.IP);
-        txtOut->setSelText(kCrLf);
-        txtOut->setSelText(kTab);
-        txtOut->setSelText(QStringLiteral("GatewayIP = "));
-        txtOut->setSelText(r.GatewayIP);
-        txtOut->setSelText(kCrLf);
+        // One line per field, in report order: a tab, "Field = ", the value.
+        const std::pair<QString, QString> fields[] = {
+            {QStringLiteral("Description = "), r.Description},
+            {QStringLiteral("AdapterIndex = "), QString::number(r.Index)},
+            {QStringLiteral("Name = "), r.Name},
+            {QStringLiteral("IP = "), r.IP},
+            {QStringLiteral("GatewayIP = "), r.GatewayIP},
+        };
+        for (const auto& [label, value] : fields) {
+            txtOut->setSelText(kTab);
+            txtOut->setSelText(label);
+            txtOut->setSelText(value);
+            txtOut->setSelText(kCrLf);
+        }
         txtOut->setSelText(kCrLf);
     }
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "adapters/AdapterInfoApi.h"
+#include "toolkit/Error.h"
 
 namespace adapters {
 
@@ -23,14 +24,14 @@ struct AdapterRecord {
 // 0xB700, in steps of 0x10, all raised with this source.
 inline constexpr const char* kAdapterErrorSource = "GetAdaptersInfo";
 namespace adapter_errors {
-inline constexpr std::int32_t EarlySuccess = static_cast<std::int32_t>(0x8004B700u);
-inline constexpr std::int32_t NotSupported = static_cast<std::int32_t>(0x8004B710u);
-inline constexpr std::int32_t BadParameters = static_cast<std::int32_t>(0x8004B720u);
-inline constexpr std::int32_t LateNotSupported = static_cast<std::int32_t>(0x8004B730u);
-inline constexpr std::int32_t LateBadParameters = static_cast<std::int32_t>(0x8004B740u);
-inline constexpr std::int32_t LateBufferOverflow = static_cast<std::int32_t>(0x8004B750u);
-inline constexpr std::int32_t LateSystemError = static_cast<std::int32_t>(0x8004B760u);
-inline constexpr std::int32_t SystemError = static_cast<std::int32_t>(0x8004B770u);
+inline constexpr std::int32_t EarlySuccess = toolkit::kObjectErrorBase + 0xB700;
+inline constexpr std::int32_t NotSupported = toolkit::kObjectErrorBase + 0xB710;
+inline constexpr std::int32_t BadParameters = toolkit::kObjectErrorBase + 0xB720;
+inline constexpr std::int32_t LateNotSupported = toolkit::kObjectErrorBase + 0xB730;
+inline constexpr std::int32_t LateBadParameters = toolkit::kObjectErrorBase + 0xB740;
+inline constexpr std::int32_t LateBufferOverflow = toolkit::kObjectErrorBase + 0xB750;
+inline constexpr std::int32_t LateSystemError = toolkit::kObjectErrorBase + 0xB760;
+inline constexpr std::int32_t SystemError = toolkit::kObjectErrorBase + 0xB770;
 }  // namespace adapter_errors
 
 // The standard module that turns the platform's adapter list into records.

@@ -4,6 +4,9 @@
 #include <QFontInfo>
 #include <QStringList>
 #include <QtGlobal>
+#include <fontconfig/fontconfig.h>
+
+#include <system_error>
 
 #include "app/Assets.h"
 
@@ -23,7 +26,24 @@ bool registerDigitalSubstitute() {
     }
     return true;
 }
+
 }  // namespace
+
+FontConfigurationLoad::FontConfigurationLoad() {
+    try {
+        thread_ = std::thread([] { FcInit(); });
+    } catch (const std::system_error&) {
+        // No thread to be had (no address space for its stack, or the
+        // process limit reached): load here instead.
+        FcInit();
+    }
+}
+
+FontConfigurationLoad::~FontConfigurationLoad() { wait(); }
+
+void FontConfigurationLoad::wait() {
+    if (thread_.joinable()) thread_.join();
+}
 
 void installFontSubstitutes() {
     const QString digital = QString::fromLatin1(kDigitalFamily);

@@ -50,7 +50,7 @@ std::string BrowserCommandLine(const char* url) {
 }  // namespace
 
 Form1::Form1(toolkit::Application& app, Platform& platform)
-    : toolkit::Form(app), platform_(platform), Inet1(*platform.transfer) {}
+    : toolkit::Form(app), platform_(platform), Inet1(platform.transfer) {}
 
 Form1::~Form1() = default;
 
@@ -60,7 +60,7 @@ void Form1::Form_Load() {
     std::vector<std::string> tokens;
 
     // The public address: fetch, split at single spaces, keep the last token.
-    next([&] { reply = Inet1.OpenURL(probes::kPublicAddressUrl); });
+    next([&] { reply = service(Inet1).OpenURL(probes::kPublicAddressUrl); });
     next([&] { tokens = probes::SplitOnSpaces(reply); });
     next([&] { WAN->setText(QString::fromStdString(probes::LastToken(tokens))); });
 

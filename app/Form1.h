@@ -65,7 +65,9 @@ protected:
 
 private:
     Platform& platform_;
-    probes::TransferService& Inet1;
+    // The Internet transfer control; an empty one fails its step with
+    // "Object required", as every other missing service does.
+    const std::unique_ptr<probes::TransferService>& Inet1;
 };
 
 }  // namespace app

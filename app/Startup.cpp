@@ -1,6 +1,9 @@
 #include "app/Startup.h"
 
 #include <QApplication>
+#include <malloc.h>
+#include <sys/resource.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <string_view>
@@ -9,6 +12,14 @@
 #include "app/Fonts.h"
 
 namespace app {
+
+void fitProcessToAddressSpace() {
+    // Room for a few arenas of their own besides Qt and the program.
+    constexpr rlim_t kRoomForArenas = rlim_t{1} << 30;  // 1 GiB
+    rlimit limit{};
+    if (getrlimit(RLIMIT_AS, &limit) != 0) return;
+    if (limit.rlim_cur != RLIM_INFINITY && limit.rlim_cur < kRoomForArenas) mallopt(M_ARENA_MAX, 1);
+}
 
 void prepareApplication() {
     QApplication::setApplicationName(QStringLiteral("Lumenfold"));

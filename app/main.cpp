@@ -2,9 +2,9 @@
 #include <fontconfig/fontconfig.h>
 
 #include <cstdio>
-#include <thread>
 #include <vector>
 
+#include "app/Fonts.h"
 #include "app/Form1.h"
 #include "app/Identity.h"
 #include "app/LinuxPlatform.h"
@@ -12,18 +12,19 @@
 #include "toolkit/MessageBoxPresenter.h"
 
 int main(int argc, char* argv[]) {
+    app::fitProcessToAddressSpace();
     // Loading the font configuration is the largest single cost before the
     // first window can be drawn; it runs on the second core while the
     // display is asked for and Qt connects to it, and is done before the
     // first control is made.
-    std::thread fontConfiguration([] { FcInit(); });
+    app::FontConfigurationLoad fontConfiguration;
     // Qt aborts when its display does not answer; a program started from a
     // menu or a script says what is missing instead, and ends with status 1.
     const app::DisplayChoice display =
         app::chooseDisplay(app::DisplayEnvironment::fromProcess(), app::linuxDisplayProbes());
     if (!display.problem.empty()) {
         std::fprintf(stderr, "Lumenfold: cannot open a window: %s\n", display.problem.c_str());
-        fontConfiguration.join();
+        fontConfiguration.wait();
         FcFini();
         return 1;
     }
@@ -36,7 +37,7 @@ int main(int argc, char* argv[]) {
     arguments.push_back(nullptr);
 
     QApplication qt(argumentCount, arguments.data());
-    fontConfiguration.join();
+    fontConfiguration.wait();
     app::prepareApplication();
 
     toolkit::MessageBoxPresenter presenter(QString::fromLatin1(app::kTitle));

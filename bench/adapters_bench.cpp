@@ -16,25 +16,19 @@
 
 #include "adapters/Form2.h"
 #include "platform/linux/LinuxAdapterInfo.h"
+#include "tests/support/StandInMainWindow.h"
 
 extern char** environ;
 
 namespace {
+
+using testing_support::StandInMainWindow;
 
 class NullPresenter : public toolkit::ErrorPresenter {
 public:
     void present(const toolkit::Error& error) override {
         std::fprintf(stderr, "error %d: %s\n", error.number(), error.description().c_str());
     }
-};
-
-class MainWindow : public toolkit::Form {
-public:
-    using toolkit::Form::Form;
-
-protected:
-    toolkit::FormStyle style() const override { return {QStringLiteral("Main"), QSize(5490, 2940), QIcon(), {}}; }
-    void createControls(QWidget&) override {}
 };
 
 double runIpOnce() {
@@ -110,7 +104,7 @@ int main(int argc, char** argv) {
 
     NullPresenter presenter;
     toolkit::Application app(presenter);
-    MainWindow main(app);
+    StandInMainWindow main(app);
     platform::linux::LinuxAdapterInfo service;
     adapters::Form2 form(app, main, service);
 

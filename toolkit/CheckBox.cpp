@@ -24,7 +24,7 @@ public:
 
     QString text(QAccessible::Text kind) const override {
         const QString name = box()->accessibleName();
-        const QString caption = box()->Caption();
+        QString caption = box()->Caption();
         if (kind == QAccessible::Name) return name.isEmpty() ? caption : name;
         if (kind == QAccessible::Description && !name.isEmpty() && name != caption && !caption.isEmpty())
             return caption;

@@ -11,7 +11,26 @@
 namespace toolkit {
 
 namespace {
-QString toShown(QString text) { return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")); }
+// The platform's text box holds a C string: text ends at its first NUL.
+QString cutAtNul(const QString& text) {
+    const qsizetype nul = text.indexOf(QChar(u'\0'));
+    return nul < 0 ? text : text.left(nul);
+}
+
+// Characters that would reorder or split what the box shows: the
+// bidirectional controls and the Unicode line and paragraph separators.
+// A read-out shows its characters in the order received, so these are
+// shown as U+FFFD, visibly and in their place, never obeyed nor hidden.
+bool reordersOrSplits(char16_t c) {
+    return c == 0x061C || c == 0x200E || c == 0x200F || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069) ||
+           c == 0x2028 || c == 0x2029;
+}
+
+QString toShown(QString text, bool multiLine) {
+    for (QChar& c : text)
+        if (reordersOrSplits(c.unicode())) c = QChar::ReplacementCharacter;
+    return multiLine ? text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")) : text;
+}
 
 // A caret position in the shown text (one character a line break) mapped to
 // the held text (CR LF a line break), and back.
@@ -82,17 +101,18 @@ QWidget* TextBox::editor() const { return multiLine_ ? static_cast<QWidget*>(pla
 QString TextBox::Text() const { return text_; }
 
 void TextBox::setText(const QString& text) {
-    text_ = text;
+    text_ = cutAtNul(text);
     selStart_ = 0;
     selLength_ = 0;
     scheduleSync();
 }
 
 void TextBox::setSelText(const QString& text) {
+    const QString inserted = cutAtNul(text);
     const int start = std::clamp(selStart_, 0, static_cast<int>(text_.size()));
     const int length = std::clamp(selLength_, 0, static_cast<int>(text_.size()) - start);
-    text_.replace(start, length, text);
-    selStart_ = start + static_cast<int>(text.size());
+    text_.replace(start, length, inserted);
+    selStart_ = start + static_cast<int>(inserted.size());
     selLength_ = 0;
     scheduleSync();
 }
@@ -148,7 +168,7 @@ void TextBox::scheduleSync() {
     QMetaObject::invokeMethod(this, [this] { syncEditor(); }, Qt::QueuedConnection);
 }
 
-QString TextBox::shownText() const { return multiLine_ ? toShown(text_) : text_; }
+QString TextBox::shownText() const { return toShown(text_, multiLine_); }
 
 void TextBox::syncEditor() {
     syncScheduled_ = false;
@@ -160,7 +180,7 @@ void TextBox::syncEditor() {
         c.setPosition(shownPosition(text_, selStart_ + selLength_), QTextCursor::KeepAnchor);
         plain_->setTextCursor(c);
     } else {
-        line_->setText(text_);
+        line_->setText(shownText());
         line_->setCursorPosition(selStart_);
     }
     syncing_ = false;

@@ -11,8 +11,10 @@ class QPlainTextEdit;
 
 namespace toolkit {
 
-// A text box. Its text is held exactly as written (line breaks as CR LF,
-// stray characters kept) while the editor shows a CR LF as a line break.
+// A text box. Its text is held exactly as written up to its first NUL,
+// where the text ends (line breaks as CR LF, stray characters kept), while
+// the editor shows a CR LF as a line break and a bidirectional control or
+// Unicode line separator as U+FFFD.
 class TextBox : public Control<QFrame> {
     Q_OBJECT
 public:

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up the machine, builds Lumenfold and runs every test.
 #   tools/test.sh             the normal build
+#   tools/test.sh werror      the same with warnings as errors, as CI builds it
 #   tools/test.sh sanitize    the same suite built with ASan and UBSan
 #   tools/test.sh tsan        the toolkit, web request, probe and end-to-end tests
 #                             built with ThreadSanitizer

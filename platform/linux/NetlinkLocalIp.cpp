@@ -43,7 +43,7 @@ bool isLoopback(const std::string& address) { return address.starts_with("127.")
 std::string NetlinkLocalIp::LocalIP() {
     rtnetlink::Tables tables;
     try {
-        tables = toolkit::waitFor(waiter_, [](std::stop_token) { return rtnetlink::readTables(); });
+        tables = toolkit::waitFor(waiter_, [](const std::stop_token&) { return rtnetlink::readTables(); });
     } catch (const std::system_error& e) {
         throw toolkit::Error(kLocalIpReadFailed, "Winsock", "Cannot read the local address: " + e.code().message());
     } catch (const toolkit::WaitCancelled&) {

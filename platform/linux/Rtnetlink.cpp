@@ -61,9 +61,9 @@ void dump(mnl_socket* socket, std::uint16_t type, std::uint8_t family, std::size
         bool interrupted = false;
     } context{handler};
     auto callback = [](const nlmsghdr* message, void* data) -> int {
-        auto& context = *static_cast<Context*>(data);
-        if (message->nlmsg_flags & NLM_F_DUMP_INTR) context.interrupted = true;
-        context.handler(message);
+        auto& state = *static_cast<Context*>(data);
+        if (message->nlmsg_flags & NLM_F_DUMP_INTR) state.interrupted = true;
+        state.handler(message);
         return MNL_CB_OK;
     };
     const unsigned int portId = mnl_socket_get_portid(socket);

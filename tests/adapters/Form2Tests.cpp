@@ -6,25 +6,17 @@
 
 #include "adapters/Form2.h"
 #include "tests/support/Fakes.h"
+#include "tests/support/StandInMainWindow.h"
 
 using namespace adapters;
 using testing_support::FakeAdapter;
 using testing_support::FakeAdapterInfo;
 using testing_support::flushDeletions;
 using testing_support::RecordingPresenter;
+using testing_support::StandInMainWindow;
 using testing_support::waitUntil;
 
 namespace {
-
-// Stands in for the main window: a form with its client area.
-class MainWindow : public toolkit::Form {
-public:
-    using toolkit::Form::Form;
-
-protected:
-    toolkit::FormStyle style() const override { return {QStringLiteral("Main"), QSize(5490, 2940), QIcon(), {}}; }
-    void createControls(QWidget&) override {}
-};
 
 QIcon testIcon() {
     QPixmap pixmap(16, 16);
@@ -35,7 +27,7 @@ QIcon testIcon() {
 struct AdapterInfoWindow : ::testing::Test {
     RecordingPresenter presenter;
     toolkit::Application app{presenter};
-    MainWindow main{app};
+    StandInMainWindow main{app};
     FakeAdapterInfo fake;
     QIcon icon = testIcon();
     Form2 form{app, main, fake, icon};

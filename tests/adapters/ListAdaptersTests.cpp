@@ -94,7 +94,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "GetAdaptersInfo system error 14"},
         ErrorRow{"FirstOtherNegativeLastError", A{8, -2147467259}, {}, adapter_errors::SystemError, -2147174544,
                  "GetAdaptersInfo system error -2147467259"}),
-    [](const ::testing::TestParamInfo<ErrorRow>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<ErrorRow>& row) { return std::string(row.param.name); });
 
 TEST(ListAdapters, NoAdapterAnswersZeroAndLeavesTheArrayAlone) {
     FakeAdapterInfo fake;  // lists nothing: 232 on the first call

@@ -142,7 +142,7 @@ TEST_P(InputTable, GivesTheStateTextsAndLamps) {
 }
 
 INSTANTIATE_TEST_SUITE_P(RefreshCycle, InputTable, ::testing::ValuesIn(kInputTable),
-                         [](const ::testing::TestParamInfo<Row>& info) { return std::string(info.param.name); });
+                         [](const ::testing::TestParamInfo<Row>& row) { return std::string(row.param.name); });
 
 TEST_F(Cycle, ExactlyTwentyTicksColourTheBarBeforeItMovesThenTheTimerStops) {
     app.dispatch([&] { form.Show(); });

@@ -57,6 +57,22 @@ TEST_F(Startup, FailingOrEmptyFetchLeavesWanEmptyAndTheRestRuns) {
     }
 }
 
+TEST(StartupWithoutTransfer, FetchStepFailsAsObjectRequiredAndTheLoadGoesOn) {
+    RecordingPresenter presenter;
+    toolkit::Application app{presenter};
+    FakePlatform fakes;
+    fakes.platform.transfer.reset();
+    {
+        app::Form1 form{app, fakes.platform};
+        app.start(form);
+        EXPECT_TRUE(presenter.shown.empty()) << "resume-next absorbs the missing control";
+        EXPECT_EQ(form.WAN->Text(), QString());
+        EXPECT_FALSE(form.chkAdp->Visible()) << "the last hiding step still ran";
+        form.Unload();
+    }
+    flushDeletions();
+}
+
 TEST_F(Startup, HidesTheThirteenControlsAndKeepsTheGatheringDisplay) {
     answer("198.51.100.23");
     app.start(form);

@@ -4,12 +4,14 @@
 #include <QUrl>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <mutex>
 #include <sstream>
+#include <stdexcept>
 
 #include "app/Identity.h"
 #include "probes/Connectivity.h"
@@ -99,18 +101,59 @@ std::string lamp(int value, const char* caption, float top) {
     return text.str();
 }
 
+// What the window shows in each state once its cycle has run: the two
+// status texts, the two addresses and the three lamps.
+struct StateRow {
+    std::string state;  // also names the state's screenshot
+    std::string txtStatus, txtStatus2, lan, wan;
+    std::string green, yellow, red;
+};
+
+const StateRow& rowFor(const std::string& state) {
+    static const std::vector<StateRow> rows = {
+        {"lan-and-wan-online", "LAN And WAN - Online", "online", "10.77.0.2", kServedAddress, lamp(0, "Online", 1720),
+         lamp(0, "WAN/LAN", 1720), lamp(1, "", 1710)},
+        {"lan-only-offline", "LAN Only - Offline", "Offline", "10.77.0.2", "Null", lamp(1, "", 1710),
+         lamp(0, "LAN Only", 1720), lamp(0, "Offline", 1720)},
+        {"offline", "Offline", "Offline", "Null", "Null", lamp(1, "", 1700), lamp(1, "", 1700),
+         lamp(0, "Offline", 1720)},
+        {"wan-only-online", "WAN Only - Online", "online", "Null", kServedAddress, lamp(0, "Online", 1720),
+         lamp(0, "WAN Only", 1720), lamp(1, "", 1700)},
+    };
+    const auto row = std::find_if(rows.begin(), rows.end(), [&](const StateRow& r) { return r.state == state; });
+    if (row == rows.end()) throw std::invalid_argument("no row for state " + state);
+    return *row;
+}
+
 class ConnectionStates : public ::testing::Test {
 protected:
     void SetUp() override {
         LUMENFOLD_SKIP_WITHOUT_NETNS();
     }
 
-    static void expectCommon(const Shown& shown) {
+    // Runs the window in the namespace and checks what it shows against the
+    // state's row; what a test checks besides comes after.
+    static Shown runAndExpect(const Netns& ns, const std::string& state) {
+        const StateRow& row = rowFor(state);
+        Shown shown = runWindowIn(ns, state);
+        expectRow(shown, row);
+        return shown;
+    }
+
+    static void expectRow(const Shown& shown, const StateRow& row) {
+        ASSERT_TRUE(shown.count("txtStatus")) << "the window did not finish its cycle";
         EXPECT_EQ(shown.at("exit"), "0") << shown.at("stderr");
         EXPECT_EQ(shown.count("error"), 0u) << shown.at("error");
         EXPECT_EQ(shown.at("txtStatusVisible"), "0");
         EXPECT_EQ(shown.at("txtLocal"), "127.0.0.1");
         EXPECT_EQ(shown.at("gathering"), "0");
+        EXPECT_EQ(shown.at("txtStatus"), row.txtStatus);
+        EXPECT_EQ(shown.at("txtStatus2"), row.txtStatus2);
+        EXPECT_EQ(shown.at("LAN"), row.lan);
+        EXPECT_EQ(shown.at("WAN"), row.wan);
+        EXPECT_EQ(shown.at("chkgreen"), row.green);
+        EXPECT_EQ(shown.at("chkyellow"), row.yellow);
+        EXPECT_EQ(shown.at("chkred"), row.red);
     }
 
     Internet internet;
@@ -137,17 +180,9 @@ TEST_F(ConnectionStates, RoutedClientWithBothServicesIsLanAndWanOnline) {
     HttpServer probe(internet.routes(Internet::Serve::ProbeSite), Internet::on("10.77.0.3", net.upstream));
     ASSERT_TRUE(address.ok() && probe.ok());
 
-    const Shown shown = runWindowIn(net.client, "lan-and-wan-online");
-    ASSERT_TRUE(shown.count("txtStatus")) << "the window did not finish its cycle";
-    expectCommon(shown);
-    EXPECT_EQ(shown.at("txtStatus"), "LAN And WAN - Online");
-    EXPECT_EQ(shown.at("txtStatus2"), "online");
-    EXPECT_EQ(shown.at("LAN"), "10.77.0.2");
+    Shown shown;
+    ASSERT_NO_FATAL_FAILURE(shown = runAndExpect(net.client, "lan-and-wan-online"));
     EXPECT_EQ(shown.at("LAN"), testing_support::expectedLocalIp(net.client));
-    EXPECT_EQ(shown.at("WAN"), kServedAddress);
-    EXPECT_EQ(shown.at("chkgreen"), lamp(0, "Online", 1720));
-    EXPECT_EQ(shown.at("chkyellow"), lamp(0, "WAN/LAN", 1720));
-    EXPECT_EQ(shown.at("chkred"), lamp(1, "", 1710));
 
     std::lock_guard lock(internet.mutex);
     EXPECT_EQ(internet.addressRequests, 1);
@@ -159,17 +194,9 @@ TEST_F(ConnectionStates, RoutedClientWithTheProbeSiteDownIsLanOnlyOffline) {
     HttpServer address(internet.routes(Internet::Serve::AddressService), Internet::on("10.77.0.1", net.upstream));
     ASSERT_TRUE(address.ok());
 
-    const Shown shown = runWindowIn(net.client, "lan-only-offline");
-    ASSERT_TRUE(shown.count("txtStatus")) << "the window did not finish its cycle";
-    expectCommon(shown);
-    EXPECT_EQ(shown.at("txtStatus"), "LAN Only - Offline");
-    EXPECT_EQ(shown.at("txtStatus2"), "Offline");
-    EXPECT_EQ(shown.at("LAN"), "10.77.0.2");
+    Shown shown;
+    ASSERT_NO_FATAL_FAILURE(shown = runAndExpect(net.client, "lan-only-offline"));
     EXPECT_EQ(shown.at("LAN"), testing_support::expectedLocalIp(net.client));
-    EXPECT_EQ(shown.at("WAN"), "Null");
-    EXPECT_EQ(shown.at("chkgreen"), lamp(1, "", 1710));
-    EXPECT_EQ(shown.at("chkyellow"), lamp(0, "LAN Only", 1720));
-    EXPECT_EQ(shown.at("chkred"), lamp(0, "Offline", 1720));
     std::lock_guard lock(internet.mutex);
     EXPECT_EQ(internet.addressRequests, 1);
 }
@@ -179,16 +206,7 @@ TEST_F(ConnectionStates, LoopbackOnlyWithoutServersIsOffline) {
     alone.setHosts({});
     EXPECT_EQ(testing_support::expectedLocalIp(alone), "127.0.0.1");
 
-    const Shown shown = runWindowIn(alone, "offline");
-    ASSERT_TRUE(shown.count("txtStatus")) << "the window did not finish its cycle";
-    expectCommon(shown);
-    EXPECT_EQ(shown.at("txtStatus"), "Offline");
-    EXPECT_EQ(shown.at("txtStatus2"), "Offline");
-    EXPECT_EQ(shown.at("LAN"), "Null");
-    EXPECT_EQ(shown.at("WAN"), "Null");
-    EXPECT_EQ(shown.at("chkgreen"), lamp(1, "", 1700));
-    EXPECT_EQ(shown.at("chkyellow"), lamp(1, "", 1700));
-    EXPECT_EQ(shown.at("chkred"), lamp(0, "Offline", 1720));
+    ASSERT_NO_FATAL_FAILURE(runAndExpect(alone, "offline"));
 }
 
 TEST_F(ConnectionStates, LoopbackOnlyWithServersOnLoopbackIsWanOnlyOnline) {
@@ -197,16 +215,7 @@ TEST_F(ConnectionStates, LoopbackOnlyWithServersOnLoopbackIsWanOnlyOnline) {
     HttpServer both(internet.routes(Internet::Serve::Both), Internet::on("127.0.0.1", alone));
     ASSERT_TRUE(both.ok());
 
-    const Shown shown = runWindowIn(alone, "wan-only-online");
-    ASSERT_TRUE(shown.count("txtStatus")) << "the window did not finish its cycle";
-    expectCommon(shown);
-    EXPECT_EQ(shown.at("txtStatus"), "WAN Only - Online");
-    EXPECT_EQ(shown.at("txtStatus2"), "online");
-    EXPECT_EQ(shown.at("LAN"), "Null");
-    EXPECT_EQ(shown.at("WAN"), kServedAddress);
-    EXPECT_EQ(shown.at("chkgreen"), lamp(0, "Online", 1720));
-    EXPECT_EQ(shown.at("chkyellow"), lamp(0, "WAN Only", 1720));
-    EXPECT_EQ(shown.at("chkred"), lamp(1, "", 1700));
+    ASSERT_NO_FATAL_FAILURE(runAndExpect(alone, "wan-only-online"));
     std::lock_guard lock(internet.mutex);
     EXPECT_EQ(internet.addressRequests, 1);
     EXPECT_EQ(internet.probeAgents, std::vector<std::string>{app::kTitle});

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QSet>
@@ -41,6 +42,56 @@ TEST(TextBox, SingleLineKeepsATrailingLineBreak) {
     box.setText(QStringLiteral("203.0.113.7\n"));
     QCoreApplication::processEvents();
     EXPECT_EQ(box.Text(), QStringLiteral("203.0.113.7\n"));
+}
+
+// A reply "1.2.3.4", NUL, "<b>evil</b>": the text ends at the NUL, and the
+// screen and a screen reader both have what the box holds.
+TEST(TextBox, TextEndsAtANulOnScreenAndForAScreenReader) {
+    QWidget parent;
+    TextBox box(&parent);
+    box.setText(QStringLiteral("1.2.3.4") + QChar(u'\0') + QStringLiteral("<b>evil</b>"));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(box.Text(), QStringLiteral("1.2.3.4"));
+    auto* editor = qobject_cast<QLineEdit*>(box.editor());
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->text(), QStringLiteral("1.2.3.4"));
+    QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(editor);
+    ASSERT_NE(reader, nullptr);
+    EXPECT_EQ(reader->text(QAccessible::Value), QStringLiteral("1.2.3.4"));
+
+    TextBox report(&parent, true);
+    report.setSelText(QStringLiteral("eth0") + QChar(u'\0') + QStringLiteral("tail"));
+    report.setSelText(QStringLiteral("\r\n"));
+    EXPECT_EQ(report.Text(), QStringLiteral("eth0\r\n"));
+    EXPECT_EQ(report.SelStart(), 6);
+}
+
+// U+202E before "4.3.2.1" must not show as "1.2.3.4", and U+2029 in an
+// adapter name must not start a line of its own: both show as U+FFFD in
+// their place, while the box keeps what it was given.
+TEST(TextBox, BidiControlsAndSeparatorsShowVisiblyInPlace) {
+    QWidget parent;
+    TextBox box(&parent);
+    const QString reply = QChar(0x202E) + QStringLiteral("4.3.2.1");
+    box.setText(reply);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(box.Text(), reply);
+    auto* editor = qobject_cast<QLineEdit*>(box.editor());
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->text(), QChar(QChar::ReplacementCharacter) + QStringLiteral("4.3.2.1"));
+    EXPECT_EQ(editor->displayText(), editor->text());
+
+    TextBox report(&parent, true);
+    const QString name = QStringLiteral("Name: eth") + QChar(0x2029) + QStringLiteral("Index: 9") + QChar(0x2028) +
+                         QChar(0x2066) + QChar(0x200F) + QStringLiteral("x\r\n");
+    report.setSelText(name);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(report.Text(), name);
+    auto* plain = qobject_cast<QPlainTextEdit*>(report.editor());
+    ASSERT_NE(plain, nullptr);
+    const QString fffd(QChar::ReplacementCharacter);
+    EXPECT_EQ(plain->toPlainText(), "Name: eth" + fffd + "Index: 9" + fffd + fffd + fffd + "x\n");
+    EXPECT_EQ(plain->document()->blockCount(), 2) << "one line and the empty one after its break";
 }
 
 TEST(ProgressBar, ColourMessagesReachTheBarThroughItsHandle) {
