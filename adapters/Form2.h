@@ -18,8 +18,7 @@ class Form2 : public toolkit::Form {
 public:
     // `mainWindow` is where the window opens from; `icon` is the main
     // window's icon, which this window shares.
-    Form2(toolkit::Application& app, const toolkit::Form& mainWindow, AdapterInfoApi& adapterInfo,
-          QIcon icon = {});
+    Form2(toolkit::Application& app, const toolkit::Form& mainWindow, AdapterInfoApi& adapterInfo, QIcon icon = {});
 
     // The one control of a loaded window (null while it is not loaded).
     toolkit::TextBox* txtOut = nullptr;

@@ -85,8 +85,7 @@ std::int32_t ListAdapters(AdapterInfoApi& api, std::vector<AdapterRecord>& adapt
         const auto at = reinterpret_cast<std::uintptr_t>(p);
         const bool inside = at >= first && allocated >= sizeof record && at - first <= allocated - sizeof record;
         if (!inside || static_cast<std::size_t>(count) >= room)
-            raise(toolkit::errors::InternalError,
-                  "GetAdaptersInfo Late Failure: an entry lies outside the buffer");
+            raise(toolkit::errors::InternalError, "GetAdaptersInfo Late Failure: an entry lies outside the buffer");
         std::memmove(&record, p, sizeof record);
 
         adapters.resize(static_cast<std::size_t>(count) + 1);

@@ -12,17 +12,20 @@ ConnectionState ClassifyConnection(const QString& S, const QString& L) {
         return ConnectionState::LanOnlyOffline;
     if (Contains(L, QStringLiteral("1")) && Contains(S, QStringLiteral("online")))
         return ConnectionState::LanAndWanOnline;
-    if (Contains(S, QStringLiteral("offline")) && Contains(L, QStringLiteral("Shit!")))
-        return ConnectionState::Offline;
+    if (Contains(S, QStringLiteral("offline")) && Contains(L, QStringLiteral("Shit!"))) return ConnectionState::Offline;
     return ConnectionState::WanOnlyOnline;
 }
 
 QString StatusText(ConnectionState state) {
     switch (state) {
-    case ConnectionState::LanOnlyOffline: return QStringLiteral("LAN Only - Offline");
-    case ConnectionState::LanAndWanOnline: return QStringLiteral("LAN And WAN - Online");
-    case ConnectionState::Offline: return QStringLiteral("Offline");
-    case ConnectionState::WanOnlyOnline: return QStringLiteral("WAN Only - Online");
+    case ConnectionState::LanOnlyOffline:
+        return QStringLiteral("LAN Only - Offline");
+    case ConnectionState::LanAndWanOnline:
+        return QStringLiteral("LAN And WAN - Online");
+    case ConnectionState::Offline:
+        return QStringLiteral("Offline");
+    case ConnectionState::WanOnlyOnline:
+        return QStringLiteral("WAN Only - Online");
     }
     return {};
 }

@@ -44,9 +44,7 @@ Service& service(const std::unique_ptr<Service>& installed) {
 }
 
 // "explorer.exe ", then the URL in double quotes.
-std::string BrowserCommandLine(const char* url) {
-    return std::string("explorer.exe ") + '"' + url + '"';
-}
+std::string BrowserCommandLine(const char* url) { return std::string("explorer.exe ") + '"' + url + '"'; }
 }  // namespace
 
 Form1::Form1(toolkit::Application& app, Platform& platform)
@@ -92,9 +90,14 @@ void Form1::Timer1_Timer() {
     if (ProgressBar1->Max() <= ProgressBar1->Value()) Timer1->setEnabled(false);
 
     switch (probes::ProbeConnectivity(service(platform_.internet), kTitle)) {
-    case probes::ProbeResult::Reachable: txtStatus2->setText(QStringLiteral("online")); break;
-    case probes::ProbeResult::Unreachable: txtStatus2->setText(QStringLiteral("Offline")); break;
-    case probes::ProbeResult::NotRun: break;
+    case probes::ProbeResult::Reachable:
+        txtStatus2->setText(QStringLiteral("online"));
+        break;
+    case probes::ProbeResult::Unreachable:
+        txtStatus2->setText(QStringLiteral("Offline"));
+        break;
+    case probes::ProbeResult::NotRun:
+        break;
     }
 
     // From here on a failing step is skipped and the next one runs.

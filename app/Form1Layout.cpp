@@ -70,8 +70,8 @@ toolkit::TextBox* readout(QWidget* parent, float left, float top, const QColor& 
     return box;
 }
 
-toolkit::Label* panelLabel(QWidget* parent, const QString& caption, float left, float top, float width,
-                           float height, const QFont& font, int tabIndex) {
+toolkit::Label* panelLabel(QWidget* parent, const QString& caption, float left, float top, float width, float height,
+                           const QFont& font, int tabIndex) {
     auto* label = new toolkit::Label(parent);
     label->Move(left, top, width, height);
     label->setFont(font);
@@ -188,9 +188,9 @@ void Form1::createControls(QWidget& window) {
     Image1->Move(0, 360, 5580, 2670);
     Image1->setPicture(picturePath(kLegendPicturePath));
     Image1->setAccessibleName(QStringLiteral("Legend"));
-    Image1->setAccessibleDescription(QStringLiteral(
-        "Four lamp bars. Modem only: green Online, yellow WAN Only. Modem and router: green Online, "
-        "yellow LAN /WAN. Router only: yellow LAN Only, red Offline. Offline: red Offline."));
+    Image1->setAccessibleDescription(
+        QStringLiteral("Four lamp bars. Modem only: green Online, yellow WAN Only. Modem and router: green Online, "
+                       "yellow LAN /WAN. Router only: yellow LAN Only, red Offline. Offline: red Offline."));
     const auto legendLabel = [&](const QString& caption, float left, float top, float width, int tabIndex) {
         auto* label = new toolkit::Label(legend);
         label->Move(left, top, width, 240);

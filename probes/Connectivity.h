@@ -25,8 +25,7 @@ enum class ProbeResult {
 // Can the probe site be opened over HTTP right now? Only whether the session
 // API hands back a URL handle counts; nothing is read from it. Both handles
 // are closed before this returns, the URL handle first.
-ProbeResult ProbeConnectivity(InternetApi& internet, const std::string& agent,
-                              const std::string& url = kProbeUrl);
+ProbeResult ProbeConnectivity(InternetApi& internet, const std::string& agent, const std::string& url = kProbeUrl);
 
 // The machine's local IPv4 address as text. Raises when it cannot be read.
 std::string ReadLocalAddress(LocalIpService& Winsock1);

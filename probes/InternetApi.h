@@ -18,12 +18,10 @@ inline constexpr std::uint32_t INTERNET_FLAG_KEEP_CONNECTION = 0x00400000u;
 class InternetApi {
 public:
     virtual ~InternetApi() = default;
-    virtual HINTERNET InternetOpenA(const std::string& agent, std::uint32_t accessType,
-                                    const char* proxyName, const char* proxyBypass,
-                                    std::uint32_t flags) = 0;
+    virtual HINTERNET InternetOpenA(const std::string& agent, std::uint32_t accessType, const char* proxyName,
+                                    const char* proxyBypass, std::uint32_t flags) = 0;
     virtual HINTERNET InternetOpenUrlA(HINTERNET session, const std::string& url, const char* headers,
-                                       std::uint32_t headersLength, std::uint32_t flags,
-                                       std::uintptr_t context) = 0;
+                                       std::uint32_t headersLength, std::uint32_t flags, std::uintptr_t context) = 0;
     // Rejects (answers false for) a null or unknown handle.
     virtual bool InternetCloseHandle(HINTERNET handle) = 0;
 };

@@ -107,8 +107,6 @@ void Application::formLoaded(Form& form) {
     if (!isLoaded(form)) loaded_.push_back(&form);
 }
 
-void Application::formUnloaded(Form& form) {
-    std::erase(loaded_, &form);
-}
+void Application::formUnloaded(Form& form) { std::erase(loaded_, &form); }
 
 }  // namespace toolkit

@@ -58,8 +58,7 @@ QAccessibleInterface* checkBoxAccessibleFactory(const QString& className, QObjec
 }  // namespace
 
 CheckBox::CheckBox(QWidget* parent)
-    : Control<QWidget>(parent), face_(palette().color(QPalette::Button)),
-      fore_(palette().color(QPalette::ButtonText)) {
+    : Control<QWidget>(parent), face_(palette().color(QPalette::Button)), fore_(palette().color(QPalette::ButtonText)) {
     static const bool factoryInstalled = (QAccessible::installFactory(checkBoxAccessibleFactory), true);
     (void)factoryInstalled;
     setFocusPolicy(Qt::StrongFocus);
@@ -81,7 +80,8 @@ void CheckBox::setCaption(const QString& caption) {
     if (caption == caption_) return;
     caption_ = caption;
     update();
-    QAccessibleEvent event(this, accessibleName().isEmpty() ? QAccessible::NameChanged : QAccessible::DescriptionChanged);
+    QAccessibleEvent event(this,
+                           accessibleName().isEmpty() ? QAccessible::NameChanged : QAccessible::DescriptionChanged);
     QAccessible::updateAccessibility(&event);
 }
 
@@ -95,9 +95,7 @@ void CheckBox::setForeColor(const QColor& fore) {
     update();
 }
 
-QSize CheckBox::sizeHint() const {
-    return fontMetrics().size(Qt::TextSingleLine, caption_) + QSize(12, 8);
-}
+QSize CheckBox::sizeHint() const { return fontMetrics().size(Qt::TextSingleLine, caption_) + QSize(12, 8); }
 
 void CheckBox::toggleByUser() { setValue(value_ == 1 ? 0 : 1); }
 

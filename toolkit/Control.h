@@ -40,8 +40,7 @@ public:
     void setTop(float twips) { this->move(this->x(), clientOrigin(*this).y() + toPixels(twips)); }
     void Move(float left, float top, float width, float height) {
         const QPoint origin = clientOrigin(*this);
-        this->setGeometry(origin.x() + toPixels(left), origin.y() + toPixels(top), toPixels(width),
-                          toPixels(height));
+        this->setGeometry(origin.x() + toPixels(left), origin.y() + toPixels(top), toPixels(width), toPixels(height));
     }
     // The place of the control in its window's focus order (see
     // orderFocusByTabIndex); -1 while it has none.

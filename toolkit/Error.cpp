@@ -6,19 +6,19 @@
 namespace toolkit {
 
 Error::Error(std::int32_t number, std::string source, std::string description)
-    : std::runtime_error(description), number_(number), source_(std::move(source)),
+    : std::runtime_error(description),
+      number_(number),
+      source_(std::move(source)),
       description_(std::move(description)) {}
 
 Error Error::from(const std::exception& e) {
     if (auto* own = dynamic_cast<const Error*>(&e)) return *own;
     if (dynamic_cast<const std::out_of_range*>(&e))
         return Error(errors::SubscriptOutOfRange, "Lumenfold", "Subscript out of range");
-    if (dynamic_cast<const std::bad_alloc*>(&e))
-        return Error(errors::OutOfMemory, "Lumenfold", "Out of memory");
+    if (dynamic_cast<const std::bad_alloc*>(&e)) return Error(errors::OutOfMemory, "Lumenfold", "Out of memory");
     if (dynamic_cast<const std::invalid_argument*>(&e) || dynamic_cast<const std::length_error*>(&e))
         return Error(errors::InvalidProcedureCall, "Lumenfold", "Invalid procedure call or argument");
-    if (dynamic_cast<const std::overflow_error*>(&e))
-        return Error(errors::Overflow, "Lumenfold", "Overflow");
+    if (dynamic_cast<const std::overflow_error*>(&e)) return Error(errors::Overflow, "Lumenfold", "Overflow");
     return Error(errors::InternalError, "Lumenfold", std::string("Internal error: ") + e.what());
 }
 

@@ -72,9 +72,8 @@ void Form::Load() {
     window->setWindowTitle(look.caption);
     if (!look.icon.isNull()) window->setWindowIcon(look.icon);
     // Fixed single border, no minimise or maximise button.
-    window->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                           Qt::MSWindowsFixedSizeDialogHint);
+    window->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     window->setFixedSize(toPixels(static_cast<float>(look.clientTwips.width())),
                          toPixels(static_cast<float>(look.clientTwips.height())));
     window_ = window;
@@ -118,8 +117,7 @@ void Form::placeOnScreen() {
     // it is known. Without a frame the two are the same.
     const QRect area = screen->availableGeometry();
     const QSize size = window_->size();
-    window_->move(area.x() + (area.width() - size.width()) / 2,
-                  area.y() + (area.height() - size.height()) / 2);
+    window_->move(area.x() + (area.width() - size.width()) / 2, area.y() + (area.height() - size.height()) / 2);
     centrePending_ = true;
     // A window manager frames a new window at once or never; a frame that
     // comes much later (a window manager started afterwards) must not move

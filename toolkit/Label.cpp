@@ -51,8 +51,7 @@ void Label::changeEvent(QEvent* event) {
 
 void Label::mouseReleaseEvent(QMouseEvent* event) {
     QLabel::mouseReleaseEvent(event);
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
-        emit Click();
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) emit Click();
 }
 
 }  // namespace toolkit

@@ -10,8 +10,7 @@ namespace toolkit {
 class MessageTarget {
 public:
     virtual ~MessageTarget() = default;
-    virtual std::intptr_t handleMessage(std::uint32_t message, std::uintptr_t wParam,
-                                        std::intptr_t lParam) = 0;
+    virtual std::intptr_t handleMessage(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) = 0;
 };
 
 // A control's window handle. It does not keep the control alive: a message
@@ -21,8 +20,7 @@ struct Hwnd {
     explicit operator bool() const { return !widget.isNull(); }
 };
 
-std::intptr_t SendMessage(const Hwnd& hwnd, std::uint32_t message, std::uintptr_t wParam,
-                          std::intptr_t lParam);
+std::intptr_t SendMessage(const Hwnd& hwnd, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam);
 
 // Progress-bar messages and the colour references they carry (0x00BBGGRR).
 namespace messages {

@@ -5,9 +5,7 @@
 
 namespace toolkit {
 
-PictureBox::PictureBox(QWidget* parent) : Control<QFrame>(parent) {
-    setAutoFillBackground(true);
-}
+PictureBox::PictureBox(QWidget* parent) : Control<QFrame>(parent) { setAutoFillBackground(true); }
 
 void PictureBox::setPicture(const QPixmap& picture) {
     picture_.set(picture);

@@ -6,7 +6,8 @@
 namespace toolkit {
 
 ProgressBar::ProgressBar(QWidget* parent)
-    : Control<QWidget>(parent), background_(palette().color(QPalette::Base)),
+    : Control<QWidget>(parent),
+      background_(palette().color(QPalette::Base)),
       bar_(palette().color(QPalette::Highlight)) {}
 
 void ProgressBar::setValue(float value) {

@@ -27,8 +27,7 @@ public:
     QColor backgroundColor() const { return background_; }
     QColor barColor() const { return bar_; }
 
-    std::intptr_t handleMessage(std::uint32_t message, std::uintptr_t wParam,
-                                std::intptr_t lParam) override;
+    std::intptr_t handleMessage(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -9,7 +9,9 @@
 namespace toolkit {
 
 TabControl::TabControl(QWidget* parent)
-    : Control<QWidget>(parent), tabFont_(font()), face_(palette().color(QPalette::Button)),
+    : Control<QWidget>(parent),
+      tabFont_(font()),
+      face_(palette().color(QPalette::Button)),
       captionColor_(palette().color(QPalette::ButtonText)) {
     setFocusPolicy(Qt::TabFocus);
 }

@@ -165,7 +165,8 @@ void TextBox::applyTabStops() {
 void TextBox::scheduleSync() {
     if (syncScheduled_) return;
     syncScheduled_ = true;
-    QMetaObject::invokeMethod(this, [this] { syncEditor(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { syncEditor(); }, Qt::QueuedConnection);
 }
 
 QString TextBox::shownText() const { return toShown(text_, multiLine_); }

@@ -224,8 +224,8 @@ std::uint32_t LinuxAdapterInfo::GetAdaptersInfo(std::byte* buffer, std::uint32_t
         interfaces = readInterfaces();
     } catch (const std::system_error& e) {
         setLastError(e.code().value());
-        const bool unsupported = e.code() == std::errc::address_family_not_supported ||
-                                 e.code() == std::errc::protocol_not_supported;
+        const bool unsupported =
+            e.code() == std::errc::address_family_not_supported || e.code() == std::errc::protocol_not_supported;
         return unsupported ? ERROR_NOT_SUPPORTED : ERROR_GEN_FAILURE;
     }
     std::erase_if(interfaces, [](const InterfaceFacts& facts) { return facts.loopback; });
@@ -265,7 +265,8 @@ std::uint32_t LinuxAdapterInfo::GetAdaptersInfo(std::byte* buffer, std::uint32_t
         entry.ComboIndex = facts.index;
         putText(entry.AdapterName, facts.name);
         putText(entry.Description, describeInterface(facts));
-        entry.AddressLength = static_cast<std::uint32_t>(std::min(facts.hardwareAddress.size(), MAX_ADAPTER_ADDRESS_LENGTH));
+        entry.AddressLength =
+            static_cast<std::uint32_t>(std::min(facts.hardwareAddress.size(), MAX_ADAPTER_ADDRESS_LENGTH));
         std::copy_n(facts.hardwareAddress.begin(), entry.AddressLength, entry.Address);
         entry.Index = facts.index;
         entry.Type = adapterType(facts);

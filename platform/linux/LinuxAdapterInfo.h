@@ -15,8 +15,8 @@ namespace platform::linux {
 struct InterfaceFacts {
     std::uint32_t index = 0;
     std::string name;
-    std::string kind;    // the link kind ("veth", "bridge"...), empty for hardware
-    std::string driver;  // the driver's name, when the device reports one
+    std::string kind;                // the link kind ("veth", "bridge"...), empty for hardware
+    std::string driver;              // the driver's name, when the device reports one
     std::uint16_t hardwareType = 0;  // ARPHRD_*
     bool loopback = false;
     bool wireless = false;

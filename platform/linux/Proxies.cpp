@@ -65,8 +65,7 @@ std::optional<QList<QNetworkProxy>> environmentProxies(const QUrl& url, const En
 }
 
 QList<QNetworkProxy> SystemProxies::queryProxy(const QNetworkProxyQuery& query) {
-    const auto fromEnvironment =
-        environmentProxies(query.url(), [](const char* name) { return qgetenv(name); });
+    const auto fromEnvironment = environmentProxies(query.url(), [](const char* name) { return qgetenv(name); });
     if (fromEnvironment) return *fromEnvironment;
     return systemProxyForQuery(query);
 }

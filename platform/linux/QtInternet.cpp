@@ -22,7 +22,8 @@ void addHeaders(QNetworkRequest& request, const char* headers, std::uint32_t len
         const std::string_view line = text.substr(start, end - start);
         const std::size_t colon = line.find(':');
         if (colon != std::string_view::npos && colon > 0) {
-            const QByteArray value = QByteArray(line.data() + colon + 1, static_cast<qsizetype>(line.size() - colon - 1));
+            const QByteArray value =
+                QByteArray(line.data() + colon + 1, static_cast<qsizetype>(line.size() - colon - 1));
             request.setRawHeader(QByteArray(line.data(), static_cast<qsizetype>(colon)), value.trimmed());
         }
         start = end + 2;
@@ -56,8 +57,8 @@ probes::HINTERNET QtInternet::InternetOpenUrlA(HINTERNET session, const std::str
     addHeaders(request, headers, headersLength);
 
     int status = 0;
-    const auto manager = makeManager(found->second.accessType == INTERNET_OPEN_TYPE_DIRECT ? Proxies::None
-                                                                                          : Proxies::System);
+    const auto manager =
+        makeManager(found->second.accessType == INTERNET_OPEN_TYPE_DIRECT ? Proxies::None : Proxies::System);
     QNetworkReply* reply = manager->get(request);  // owned by the manager
     // Qt reads the body ahead of the reader unless told not to; the open
     // ends at the status line, so the body is never wanted.

@@ -75,8 +75,7 @@ void dump(mnl_socket* socket, std::uint16_t type, std::uint8_t family, std::size
             if (errno == EINTR) continue;
             throwErrno(errno, "netlink receive");
         }
-        const int run =
-            mnl_cb_run(answer.data(), static_cast<std::size_t>(received), seq, portId, callback, &context);
+        const int run = mnl_cb_run(answer.data(), static_cast<std::size_t>(received), seq, portId, callback, &context);
         // libmnl stops a dump marked as interrupted with EINTR.
         if (run == MNL_CB_ERROR) {
             if (errno == EINTR) throw Interrupted{};

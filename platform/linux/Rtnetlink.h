@@ -34,11 +34,11 @@ struct NextHop {
 };
 
 struct Ipv4Route {
-    std::uint32_t table = 0;           // RT_TABLE_*, or the number of another table
-    std::uint8_t type = 0;             // RTN_*
-    std::string destination;           // dotted quad, empty for the default route
-    unsigned destinationLength = 0;    // prefix length, 0 for the default route
-    std::uint32_t metric = 0;          // RTA_PRIORITY, 0 when the kernel gives none
+    std::uint32_t table = 0;         // RT_TABLE_*, or the number of another table
+    std::uint8_t type = 0;           // RTN_*
+    std::string destination;         // dotted quad, empty for the default route
+    unsigned destinationLength = 0;  // prefix length, 0 for the default route
+    std::uint32_t metric = 0;        // RTA_PRIORITY, 0 when the kernel gives none
     // The single next hop, or each hop of a multipath route; empty when the
     // route names no interface.
     std::vector<NextHop> hops;
@@ -49,9 +49,9 @@ struct Ipv4Route {
 };
 
 struct Tables {
-    std::vector<Link> links;              // in the kernel's order
-    std::vector<Ipv4Address> addresses;   // in the kernel's order
-    std::vector<Ipv4Route> routes;        // of every table, in the kernel's order
+    std::vector<Link> links;             // in the kernel's order
+    std::vector<Ipv4Address> addresses;  // in the kernel's order
+    std::vector<Ipv4Route> routes;       // of every table, in the kernel's order
 };
 
 // Reads the three tables of the calling thread's network namespace. A dump
