@@ -10,12 +10,20 @@
 namespace app {
 
 namespace {
+// Whether `family` is one of the installed families itself. Unlike
+// QFontDatabase::hasFamily it does not ask fontconfig what the name is an
+// alias of, a search that costs about a millisecond a name at start-up.
+bool installedFamily(const QString& family) {
+    return QFontDatabase::families().contains(family, Qt::CaseInsensitive);
+}
+
 // Registers the compiled-in segment font once per process; false when the
 // resource is missing or unreadable, so that nothing names a font that
 // does not exist.
 bool registerDigitalSubstitute() {
     const QString family = QString::fromLatin1(kDigitalSubstitute);
-    if (QFontDatabase::hasFamily(family)) return true;
+    // Our own name: nothing aliases it, so the installed families tell.
+    if (installedFamily(family)) return true;
     const int id = QFontDatabase::addApplicationFontFromData(resourceData(kDigitalFontPath));
     if (id < 0 || !QFontDatabase::applicationFontFamilies(id).contains(family)) {
         qWarning("The compiled-in font \"%s\" could not be registered", kDigitalSubstitute);
@@ -36,7 +44,7 @@ void installFontSubstitutes() {
         // send every lookup through fontconfig's slow fallback search.
         QString sans;
         for (const char* family : {"DejaVu Sans", "Liberation Sans", "Noto Sans"}) {
-            if (QFontDatabase::hasFamily(QString::fromLatin1(family))) {
+            if (installedFamily(QString::fromLatin1(family))) {
                 sans = QString::fromLatin1(family);
                 break;
             }
