@@ -71,4 +71,9 @@ QList<QNetworkProxy> SystemProxies::queryProxy(const QNetworkProxyQuery& query) 
     return systemProxyForQuery(query);
 }
 
+SystemProxiesWarmUp::SystemProxiesWarmUp(const QUrl& url) {
+    if (environmentProxies(url, [](const char* name) { return qgetenv(name); })) return;
+    thread_ = std::jthread([url] { QNetworkProxyFactory::systemProxyForQuery(QNetworkProxyQuery(url)); });
+}
+
 }  // namespace platform::linux
