@@ -4,6 +4,9 @@
 #include <QFontInfo>
 #include <QStringList>
 #include <QtGlobal>
+#include <fontconfig/fontconfig.h>
+
+#include <memory>
 
 #include "app/Assets.h"
 
@@ -15,6 +18,19 @@ namespace {
 // alias of, a search that costs about a millisecond a name at start-up.
 bool installedFamily(const QString& family) {
     return QFontDatabase::families().contains(family, Qt::CaseInsensitive);
+}
+
+// The first family after fontconfig's substitution rules, as Qt's own
+// alias resolution takes it.
+QString resolvedFamily(const char* family) {
+    const std::unique_ptr<FcPattern, decltype(&FcPatternDestroy)> pattern(FcPatternCreate(), &FcPatternDestroy);
+    if (!pattern) return QString::fromLatin1(family);
+    FcPatternAddString(pattern.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>(family));
+    FcConfigSubstitute(nullptr, pattern.get(), FcMatchPattern);
+    FcDefaultSubstitute(pattern.get());
+    FcChar8* first = nullptr;
+    if (FcPatternGetString(pattern.get(), FC_FAMILY, 0, &first) != FcResultMatch || !first) return QString();
+    return QString::fromUtf8(reinterpret_cast<const char*>(first));
 }
 
 // Registers the compiled-in segment font once per process; false when the
@@ -33,13 +49,17 @@ bool registerDigitalSubstitute() {
 }
 }  // namespace
 
-void installFontSubstitutes() {
+FontAliases resolveFontAliases() { return {resolvedFamily(kDigitalFamily), resolvedFamily(kTahomaFamily)}; }
+
+void installFontSubstitutes() { installFontSubstitutes(resolveFontAliases()); }
+
+void installFontSubstitutes(const FontAliases& aliases) {
     const QString digital = QString::fromLatin1(kDigitalFamily);
-    if (!QFontDatabase::hasFamily(digital) && QFont::substitutes(digital).isEmpty() && registerDigitalSubstitute())
+    if (!installedFamily(aliases.digital) && QFont::substitutes(digital).isEmpty() && registerDigitalSubstitute())
         QFont::insertSubstitution(digital, QString::fromLatin1(kDigitalSubstitute));
 
     const QString tahoma = QString::fromLatin1(kTahomaFamily);
-    if (!QFontDatabase::hasFamily(tahoma) && QFont::substitutes(tahoma).isEmpty()) {
+    if (!installedFamily(aliases.tahoma) && QFont::substitutes(tahoma).isEmpty()) {
         // A concrete installed family: an alias such as "Sans Serif" would
         // send every lookup through fontconfig's slow fallback search.
         QString sans;

@@ -12,8 +12,19 @@ inline constexpr const char* kDigitalFamily = "Let's go Digital";
 inline constexpr const char* kDigitalSubstitute = "Lumenfold Segments";
 inline constexpr const char* kTahomaFamily = "Tahoma";
 
+// The installed family each of the layout's font names stands for after
+// fontconfig's alias rules, resolved as QFontDatabase::hasFamily resolves
+// it. Plain fontconfig, with no Qt object: it can run before QApplication
+// exists, on another thread, once FcInit has run there.
+struct FontAliases {
+    QString digital;
+    QString tahoma;
+};
+FontAliases resolveFontAliases();
+
 // Installs the substitutions for fonts that are not installed. Called once
 // at start-up, before any window is made; calling it again changes nothing.
+void installFontSubstitutes(const FontAliases& aliases);
 void installFontSubstitutes();
 
 // The digital read-out font: bold italic at the given size.

@@ -18,7 +18,12 @@ int main(int argc, char* argv[]) {
     // first window can be drawn; it runs on the second core while the
     // display is asked for and Qt connects to it, and is done before the
     // first control is made.
-    std::thread fontConfiguration([] { FcInit(); });
+    // The aliases of the layout's font names are resolved there as well.
+    app::FontAliases fontAliases;
+    std::thread fontConfiguration([&fontAliases] {
+        FcInit();
+        fontAliases = app::resolveFontAliases();
+    });
     // Qt aborts when its display does not answer; a program started from a
     // menu or a script says what is missing instead, and ends with status 1.
     const app::DisplayChoice display =
@@ -43,7 +48,7 @@ int main(int argc, char* argv[]) {
     // first thread to make a Qt object becomes Qt's main thread.
     const platform::linux::SystemProxiesWarmUp proxies(QUrl(QString::fromLatin1(probes::kPublicAddressUrl)));
     fontConfiguration.join();
-    app::prepareApplication();
+    app::prepareApplication(fontAliases);
 
     toolkit::MessageBoxPresenter presenter(QString::fromLatin1(app::kTitle));
     toolkit::Application application(presenter);
