@@ -6,6 +6,7 @@
 #include <QtGlobal>
 #include <fontconfig/fontconfig.h>
 
+#include <memory>
 #include <system_error>
 
 #include "app/Assets.h"
@@ -13,12 +14,31 @@
 namespace app {
 
 namespace {
+// Whether `family` is one of the installed families itself. Unlike
+// QFontDatabase::hasFamily it does not ask fontconfig what the name is an
+// alias of, a search that costs about a millisecond a name at start-up.
+bool installedFamily(const QString& family) { return QFontDatabase::families().contains(family, Qt::CaseInsensitive); }
+
+// The first family after fontconfig's substitution rules, as Qt's own
+// alias resolution takes it.
+QString resolvedFamily(const char* family) {
+    const std::unique_ptr<FcPattern, decltype(&FcPatternDestroy)> pattern(FcPatternCreate(), &FcPatternDestroy);
+    if (!pattern) return QString::fromLatin1(family);
+    FcPatternAddString(pattern.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>(family));
+    FcConfigSubstitute(nullptr, pattern.get(), FcMatchPattern);
+    FcDefaultSubstitute(pattern.get());
+    FcChar8* first = nullptr;
+    if (FcPatternGetString(pattern.get(), FC_FAMILY, 0, &first) != FcResultMatch || !first) return QString();
+    return QString::fromUtf8(reinterpret_cast<const char*>(first));
+}
+
 // Registers the compiled-in segment font once per process; false when the
 // resource is missing or unreadable, so that nothing names a font that
 // does not exist.
 bool registerDigitalSubstitute() {
     const QString family = QString::fromLatin1(kDigitalSubstitute);
-    if (QFontDatabase::hasFamily(family)) return true;
+    // Our own name: nothing aliases it, so the installed families tell.
+    if (installedFamily(family)) return true;
     const int id = QFontDatabase::addApplicationFontFromData(resourceData(kDigitalFontPath));
     if (id < 0 || !QFontDatabase::applicationFontFamilies(id).contains(family)) {
         qWarning("The compiled-in font \"%s\" could not be registered", kDigitalSubstitute);
@@ -30,12 +50,16 @@ bool registerDigitalSubstitute() {
 }  // namespace
 
 FontConfigurationLoad::FontConfigurationLoad() {
+    const auto load = [this] {
+        FcInit();
+        aliases_ = resolveFontAliases();
+    };
     try {
-        thread_ = std::thread([] { FcInit(); });
+        thread_ = std::thread(load);
     } catch (const std::system_error&) {
         // No thread to be had (no address space for its stack, or the
         // process limit reached): load here instead.
-        FcInit();
+        load();
     }
 }
 
@@ -45,18 +69,22 @@ void FontConfigurationLoad::wait() {
     if (thread_.joinable()) thread_.join();
 }
 
-void installFontSubstitutes() {
+FontAliases resolveFontAliases() { return {resolvedFamily(kDigitalFamily), resolvedFamily(kTahomaFamily)}; }
+
+void installFontSubstitutes() { installFontSubstitutes(resolveFontAliases()); }
+
+void installFontSubstitutes(const FontAliases& aliases) {
     const QString digital = QString::fromLatin1(kDigitalFamily);
-    if (!QFontDatabase::hasFamily(digital) && QFont::substitutes(digital).isEmpty() && registerDigitalSubstitute())
+    if (!installedFamily(aliases.digital) && QFont::substitutes(digital).isEmpty() && registerDigitalSubstitute())
         QFont::insertSubstitution(digital, QString::fromLatin1(kDigitalSubstitute));
 
     const QString tahoma = QString::fromLatin1(kTahomaFamily);
-    if (!QFontDatabase::hasFamily(tahoma) && QFont::substitutes(tahoma).isEmpty()) {
+    if (!installedFamily(aliases.tahoma) && QFont::substitutes(tahoma).isEmpty()) {
         // A concrete installed family: an alias such as "Sans Serif" would
         // send every lookup through fontconfig's slow fallback search.
         QString sans;
         for (const char* family : {"DejaVu Sans", "Liberation Sans", "Noto Sans"}) {
-            if (QFontDatabase::hasFamily(QString::fromLatin1(family))) {
+            if (installedFamily(QString::fromLatin1(family))) {
                 sans = QString::fromLatin1(family);
                 break;
             }

@@ -14,11 +14,21 @@ inline constexpr const char* kDigitalFamily = "Let's go Digital";
 inline constexpr const char* kDigitalSubstitute = "Lumenfold Segments";
 inline constexpr const char* kTahomaFamily = "Tahoma";
 
+// The installed family each of the layout's font names stands for after
+// fontconfig's alias rules, resolved as QFontDatabase::hasFamily resolves
+// it. Plain fontconfig, with no Qt object: it can run before QApplication
+// exists, on another thread, once FcInit has run there.
+struct FontAliases {
+    QString digital;
+    QString tahoma;
+};
+FontAliases resolveFontAliases();
+
 // Loads the system's font configuration, the largest single cost before
-// the first window can be drawn: on a thread of its own, so that it runs on
-// a second core while Qt connects to the display, or in the constructor
-// when no thread can be started. wait() returns once it is
-// loaded; the destructor waits as well.
+// the first window can be drawn, and resolves the layout's font names in
+// it: on a thread of its own, so that it runs on a second core while Qt
+// connects to the display, or in the constructor when no thread can be
+// started. wait() returns once it is done; the destructor waits as well.
 class FontConfigurationLoad {
 public:
     FontConfigurationLoad();
@@ -27,15 +37,19 @@ public:
     FontConfigurationLoad& operator=(const FontConfigurationLoad&) = delete;
 
     void wait();
+    // The resolved font names; read them after wait().
+    const FontAliases& aliases() const noexcept { return aliases_; }
     // Whether the configuration is being loaded on a thread of its own.
     bool threaded() const noexcept { return thread_.joinable(); }
 
 private:
+    FontAliases aliases_;
     std::thread thread_;
 };
 
 // Installs the substitutions for fonts that are not installed. Called once
 // at start-up, before any window is made; calling it again changes nothing.
+void installFontSubstitutes(const FontAliases& aliases);
 void installFontSubstitutes();
 
 // The digital read-out font: bold italic at the given size.

@@ -106,9 +106,10 @@ toolkit::CheckBox* lamp(QWidget* parent, const char* name, float left, float wid
 }
 
 // A command of the panel: the hand cursor says it can be clicked.
-toolkit::CheckBox* command(QWidget* parent, const QString& caption, float left, float width, int tabIndex) {
+toolkit::CheckBox* command(QWidget* parent, const QString& caption, float left, float width, int tabIndex,
+                           const QCursor& hand) {
     auto* check = graphicalCheck(parent, caption, left, 2040, width, kBlack, kGreen, tabIndex);
-    check->setCursor(handCursor());
+    check->setCursor(hand);
     check->setAccessibleName(caption);
     return check;
 }
@@ -168,8 +169,10 @@ void Form1::createControls(QWidget& window) {
     chkgreen = lamp(Picture1, "Green lamp", 2250, 1040, kGreen, windowTextColor(), 14);
     chkyellow = lamp(Picture1, "Yellow lamp", 3260, 1030, kYellow, buttonTextColor(), 15);
     chkred = lamp(Picture1, "Red lamp", 4260, 1010, kRed, buttonTextColor(), 16);
-    chkAdp = command(Picture1, QStringLiteral("Adapter Info"), 240, 2055, 23);
-    chkReload = command(Picture1, QStringLiteral("Reload"), 2240, 3030, 18);
+    // Decoded once for both commands.
+    const QCursor hand = handCursor();
+    chkAdp = command(Picture1, QStringLiteral("Adapter Info"), 240, 2055, 23, hand);
+    chkReload = command(Picture1, QStringLiteral("Reload"), 2240, 3030, 18, hand);
     ProgressBar1 = new toolkit::ProgressBar(Picture1);
     ProgressBar1->Move(240, 2260, 5025, 160);
     ProgressBar1->setMin(0);

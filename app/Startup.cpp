@@ -21,14 +21,16 @@ void fitProcessToAddressSpace() {
     if (limit.rlim_cur != RLIM_INFINITY && limit.rlim_cur < kRoomForArenas) mallopt(M_ARENA_MAX, 1);
 }
 
-void prepareApplication() {
+void prepareApplication() { prepareApplication(resolveFontAliases()); }
+
+void prepareApplication(const FontAliases& fonts) {
     QApplication::setApplicationName(QStringLiteral("Lumenfold"));
     QApplication::setApplicationVersion(QStringLiteral("1.5"));
     QApplication::setDesktopFileName(QStringLiteral("net.lumenfold.Lumenfold"));
     // The runtime ends the application when its last loaded window goes,
     // checked after the running handler, so that Reload does not end it.
     QApplication::setQuitOnLastWindowClosed(false);
-    installFontSubstitutes();
+    installFontSubstitutes(fonts);
 }
 
 namespace {

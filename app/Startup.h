@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "app/Fonts.h"
+
 namespace app {
 
 // What the process sets before its first thread starts: under a tight
@@ -16,6 +18,9 @@ void fitProcessToAddressSpace();
 // What the application sets once its QApplication exists and before any
 // window is made: its names, the fonts standing in for missing ones, and
 // that the runtime, not Qt, decides when the application ends.
+// `fonts` comes from resolveFontAliases(), which the overload without it
+// calls itself.
+void prepareApplication(const FontAliases& fonts);
 void prepareApplication();
 
 // The variables that decide where the windows go.

@@ -9,6 +9,8 @@
 #include "app/Identity.h"
 #include "app/LinuxPlatform.h"
 #include "app/Startup.h"
+#include "platform/linux/Proxies.h"
+#include "probes/PublicAddress.h"
 #include "toolkit/MessageBoxPresenter.h"
 
 int main(int argc, char* argv[]) {
@@ -37,8 +39,12 @@ int main(int argc, char* argv[]) {
     arguments.push_back(nullptr);
 
     QApplication qt(argumentCount, arguments.data());
+    // The first request is made once the window's controls are built; its
+    // proxy look-up starts now, beside them. Only after QApplication: the
+    // first thread to make a Qt object becomes Qt's main thread.
+    const platform::linux::SystemProxiesWarmUp proxies(QUrl(QString::fromLatin1(probes::kPublicAddressUrl)));
     fontConfiguration.wait();
-    app::prepareApplication();
+    app::prepareApplication(fontConfiguration.aliases());
 
     toolkit::MessageBoxPresenter presenter(QString::fromLatin1(app::kTitle));
     toolkit::Application application(presenter);

@@ -58,7 +58,7 @@ void Waiter::wait(std::function<void(std::stop_token)> work) {
     std::jthread thread([wait, inbox, work = std::move(work)](std::stop_token stop) {
         std::exception_ptr error;
         try {
-            work(stop);
+            work(std::move(stop));
         } catch (...) {
             error = std::current_exception();
         }

@@ -1,4 +1,5 @@
 #include "platform/linux/Proxies.h"
+#include <system_error>
 
 #include <QHostAddress>
 
@@ -68,6 +69,16 @@ QList<QNetworkProxy> SystemProxies::queryProxy(const QNetworkProxyQuery& query) 
     const auto fromEnvironment = environmentProxies(query.url(), [](const char* name) { return qgetenv(name); });
     if (fromEnvironment) return *fromEnvironment;
     return systemProxyForQuery(query);
+}
+
+SystemProxiesWarmUp::SystemProxiesWarmUp(const QUrl& url) {
+    if (environmentProxies(url, [](const char* name) { return qgetenv(name); })) return;
+    try {
+        thread_ = std::jthread([url] { QNetworkProxyFactory::systemProxyForQuery(QNetworkProxyQuery(url)); });
+    } catch (const std::system_error&) {
+        // Only a head start: without a thread the request looks up its
+        // proxy itself, as it always does.
+    }
 }
 
 }  // namespace platform::linux

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <optional>
+#include <thread>
 
 namespace platform::linux {
 
@@ -32,6 +33,20 @@ std::optional<QList<QNetworkProxy>> environmentProxies(const QUrl& url, const En
 class SystemProxies final : public QNetworkProxyFactory {
 public:
     QList<QNetworkProxy> queryProxy(const QNetworkProxyQuery& query) override;
+};
+
+// Asks the desktop's proxy settings for `url` once, on a thread of its own,
+// when the environment names no proxy for it. The first such question is
+// slow (libproxy loads its modules and reads the settings, milliseconds):
+// asked early, it overlaps other start-up work instead of holding up the
+// first request, which still asks for itself. Waits for the answer when
+// destroyed.
+class SystemProxiesWarmUp final {
+public:
+    explicit SystemProxiesWarmUp(const QUrl& url);
+
+private:
+    std::jthread thread_;
 };
 
 }  // namespace platform::linux

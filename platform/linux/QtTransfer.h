@@ -23,7 +23,7 @@ public:
         // From the start of the request to the last byte of the reply.
         std::chrono::milliseconds requestTimeout{std::chrono::seconds(60)};
         // An address service answers a few bytes; a reply past this is not one.
-        std::size_t maxBodyBytes = 1024 * 1024;
+        std::size_t maxBodyBytes = std::size_t{1024} * 1024;
     };
 
     explicit QtTransfer(toolkit::Waiter& waiter);

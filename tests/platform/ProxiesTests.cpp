@@ -96,4 +96,23 @@ TEST(EnvironmentProxies, FetchGoesThroughAForwardingProxy) {
     EXPECT_EQ(host, "address.lumenfold.invalid");
 }
 
+// The request's own look-up runs while the warm-up still asks the desktop's
+// settings on its thread: both must be answered (no dead lock between the
+// two askers), and the request still goes out direct to loopback.
+TEST(SystemProxiesWarmUp, ARequestMadeWhileItAsksIsAnsweredDirect) {
+    HttpServer origin([](httplib::Server& s) {
+        s.Get("/", [](const httplib::Request&, httplib::Response& res) { res.set_content("203.0.113.7", "text/plain"); });
+    });
+    ASSERT_TRUE(origin.ok());
+    const std::string url = "http://127.0.0.1:" + std::to_string(origin.port()) + "/";
+    toolkit::Waiter waiter;
+    platform::linux::QtTransfer transfer(waiter);
+    std::string reply;
+    {
+        const platform::linux::SystemProxiesWarmUp warmUp(QUrl(QString::fromStdString(url)));
+        EXPECT_NO_THROW(reply = transfer.OpenURL(url));
+    }
+    EXPECT_EQ(reply, "203.0.113.7");
+}
+
 }  // namespace
