@@ -23,7 +23,21 @@
 namespace platform::linux {
 
 // This file fills the adapter service's own structures throughout.
-using namespace adapters;
+using adapters::ERROR_BUFFER_OVERFLOW;
+using adapters::ERROR_GEN_FAILURE;
+using adapters::ERROR_INVALID_PARAMETER;
+using adapters::ERROR_NO_DATA;
+using adapters::ERROR_NOT_SUPPORTED;
+using adapters::IF_TYPE_IEEE80211;
+using adapters::IF_TYPE_TUNNEL;
+using adapters::IP_ADAPTER_INFO;
+using adapters::IP_ADDR_STRING;
+using adapters::MAX_ADAPTER_ADDRESS_LENGTH;
+using adapters::MIB_IF_TYPE_ETHERNET;
+using adapters::MIB_IF_TYPE_LOOPBACK;
+using adapters::MIB_IF_TYPE_OTHER;
+using adapters::MIB_IF_TYPE_PPP;
+using adapters::NO_ERROR_;
 
 namespace {
 

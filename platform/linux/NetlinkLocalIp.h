@@ -4,10 +4,7 @@
 #include <string>
 
 #include "probes/LocalIp.h"
-
-namespace toolkit {
-class Waiter;
-}
+#include "toolkit/Waiter.h"
 
 namespace platform::linux {
 

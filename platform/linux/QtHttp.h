@@ -10,9 +10,7 @@
 #include <memory>
 #include <string>
 
-namespace toolkit {
-class Waiter;
-}
+#include "toolkit/Waiter.h"
 
 namespace platform::linux {
 

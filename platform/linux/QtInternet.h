@@ -6,10 +6,7 @@
 #include <string>
 
 #include "probes/InternetApi.h"
-
-namespace toolkit {
-class Waiter;
-}
+#include "toolkit/Waiter.h"
 
 namespace platform::linux {
 

@@ -5,10 +5,7 @@
 #include <string>
 
 #include "probes/Transfer.h"
-
-namespace toolkit {
-class Waiter;
-}
+#include "toolkit/Waiter.h"
 
 namespace platform::linux {
 
