@@ -36,9 +36,9 @@ bool bypasses(const QString& host, const QByteArray& noProxy) {
 }
 
 QList<QNetworkProxy> parseProxy(const QByteArray& text) {
-    QString spec = QString::fromLocal8Bit(text);
-    if (!spec.contains(QLatin1String("://"))) spec.prepend(QLatin1String("http://"));
-    const QUrl url(spec);
+    QString address = QString::fromLocal8Bit(text);
+    if (!address.contains(QLatin1String("://"))) address.prepend(QLatin1String("http://"));
+    const QUrl url(address);
     const QString scheme = url.scheme().toLower();
     QNetworkProxy::ProxyType type = QNetworkProxy::HttpProxy;
     if (scheme == QLatin1String("socks5") || scheme == QLatin1String("socks5h"))
