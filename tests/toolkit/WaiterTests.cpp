@@ -10,6 +10,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <thread>
 
@@ -151,42 +152,34 @@ TEST_F(Waiting, NoHandlerRunsInsideAWaitAndHeldCommandsFollowInOrder) {
     EXPECT_TRUE(presenter.shown.empty());
 }
 
-TEST_F(Waiting, AHeldClickOfAWindowUnloadedMeanwhileIsDropped) {
+// A click held during a wait is dropped when its control has gone by the
+// time it falls due: hidden, or unloaded with its window.
+TEST_F(Waiting, AHeldClickWhoseControlWentAwayIsDropped) {
     WaitingForm form(app);
     app.dispatch([&] { form.Show(); });
     int clicks = 0;
     form.onClick = [&] { ++clicks; };
+    const auto clickDuringAWaitThen = [&](const std::function<void()>& afterwards) {
+        app.dispatch(
+            [&] {
+                QTimer::singleShot(20, [&] { form.check->setValue(form.check->Value() == 0 ? 1 : 0); });
+                waitFor(app.waiter(), [](std::stop_token) { std::this_thread::sleep_for(100ms); });
+                afterwards();
+            },
+            &form);
+    };
+    clickDuringAWaitThen([&] { form.check->hide(); });
+    EXPECT_EQ(clicks, 0) << "a click on a hidden control was delivered";
+    form.check->show();
+
     // As Reload does: the handler unloads its window and loads a new one.
-    app.dispatch(
-        [&] {
-            QTimer::singleShot(20, [&] { form.check->setValue(1); });
-            waitFor(app.waiter(), [](std::stop_token) { std::this_thread::sleep_for(100ms); });
-            form.Unload();
-            form.Show();
-        },
-        &form);
+    clickDuringAWaitThen([&] {
+        form.Unload();
+        form.Show();
+    });
     EXPECT_EQ(clicks, 0) << "a click on the old window reached the new one";
     EXPECT_EQ(form.check->Value(), 0);
     form.check->setValue(1);
-    EXPECT_EQ(clicks, 1);
-    form.Unload();
-}
-
-TEST_F(Waiting, AHeldClickOfAControlHiddenMeanwhileIsDropped) {
-    WaitingForm form(app);
-    app.dispatch([&] { form.Show(); });
-    int clicks = 0;
-    form.onClick = [&] { ++clicks; };
-    app.dispatch(
-        [&] {
-            QTimer::singleShot(20, [&] { form.check->setValue(1); });
-            waitFor(app.waiter(), [](std::stop_token) { std::this_thread::sleep_for(100ms); });
-            form.check->hide();
-        },
-        &form);
-    EXPECT_EQ(clicks, 0);
-    form.check->show();
-    form.check->setValue(0);
     EXPECT_EQ(clicks, 1);
     form.Unload();
 }
