@@ -13,23 +13,23 @@ namespace app {
 
 Platform makeLinuxPlatform(toolkit::Waiter& waiter) {
     Platform platform;
-    platform.transfer = std::make_unique<platform::linux::QtTransfer>(waiter);
-    platform.internet = std::make_unique<platform::linux::QtInternet>(waiter);
-    platform.localIp = std::make_unique<platform::linux::NetlinkLocalIp>(waiter);
-    platform.adapterInfo = std::make_unique<platform::linux::LinuxAdapterInfo>();
-    platform.shell = std::make_unique<platform::linux::XdgShell>();
+    platform.transfer = std::make_unique<platform::gnulinux::QtTransfer>(waiter);
+    platform.internet = std::make_unique<platform::gnulinux::QtInternet>(waiter);
+    platform.localIp = std::make_unique<platform::gnulinux::NetlinkLocalIp>(waiter);
+    platform.adapterInfo = std::make_unique<platform::gnulinux::LinuxAdapterInfo>();
+    platform.shell = std::make_unique<platform::gnulinux::XdgShell>();
     return platform;
 }
 
 DisplayProbes linuxDisplayProbes() {
-    return {platform::linux::x11DisplayAnswers, platform::linux::waylandDisplayAnswers};
+    return {platform::gnulinux::x11DisplayAnswers, platform::gnulinux::waylandDisplayAnswers};
 }
 
 void adaptToWindowSystem(toolkit::Application& application) {
     if (QGuiApplication::platformName() != QLatin1String("wayland")) return;
     const std::string display = DisplayEnvironment::fromProcess().waylandDisplay;
     application.setShowAfreshToBringForward(
-        !platform::linux::waylandCompositorOffers(display.empty() ? "wayland-0" : display, "xdg_activation_v1"));
+        !platform::gnulinux::waylandCompositorOffers(display.empty() ? "wayland-0" : display, "xdg_activation_v1"));
 }
 
 }  // namespace app

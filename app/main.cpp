@@ -42,7 +42,7 @@ int main(int argc, char* argv[]) {
     // The first request is made once the window's controls are built; its
     // proxy look-up starts now, beside them. Only after QApplication: the
     // first thread to make a Qt object becomes Qt's main thread.
-    const platform::linux::SystemProxiesWarmUp proxies(QUrl(QString::fromLatin1(probes::kPublicAddressUrl)));
+    const platform::gnulinux::SystemProxiesWarmUp proxies(QUrl(QString::fromLatin1(probes::kPublicAddressUrl)));
     fontConfiguration.wait();
     app::prepareApplication(fontConfiguration.aliases());
 

@@ -105,7 +105,7 @@ int main(int argc, char** argv) {
     NullPresenter presenter;
     toolkit::Application app(presenter);
     StandInMainWindow main(app);
-    platform::linux::LinuxAdapterInfo service;
+    platform::gnulinux::LinuxAdapterInfo service;
     adapters::Form2 form(app, main, service);
 
     for (int i = 0; i < 3; ++i) {  // warm up both sides

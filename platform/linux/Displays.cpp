@@ -5,7 +5,7 @@
 
 #include <memory>
 
-namespace platform::linux {
+namespace platform::gnulinux {
 
 namespace {
 
@@ -61,4 +61,4 @@ bool waylandCompositorOffers(const std::string& display, const std::string& inte
     return search.found;
 }
 
-}  // namespace platform::linux
+}  // namespace platform::gnulinux

@@ -5,7 +5,7 @@
 // program whose display does not answer with an abort.
 #include <string>
 
-namespace platform::linux {
+namespace platform::gnulinux {
 
 // True when an X server takes a connection on `display` (":0", "host:1").
 bool x11DisplayAnswers(const std::string& display);
@@ -16,4 +16,4 @@ bool waylandDisplayAnswers(const std::string& display);
 // (for example "xdg_activation_v1"). False when it does not answer.
 bool waylandCompositorOffers(const std::string& display, const std::string& interface);
 
-}  // namespace platform::linux
+}  // namespace platform::gnulinux

@@ -20,7 +20,7 @@
 
 #include "platform/linux/Rtnetlink.h"
 
-namespace platform::linux {
+namespace platform::gnulinux {
 
 // This file fills the adapter service's own structures throughout.
 using adapters::ERROR_BUFFER_OVERFLOW;
@@ -310,4 +310,4 @@ void LinuxAdapterInfo::setLastError(std::int32_t code) {
     lastError_[std::this_thread::get_id()] = code;
 }
 
-}  // namespace platform::linux
+}  // namespace platform::gnulinux

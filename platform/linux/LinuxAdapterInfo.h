@@ -8,7 +8,7 @@
 
 #include "adapters/AdapterInfoApi.h"
 
-namespace platform::linux {
+namespace platform::gnulinux {
 
 // What the kernel says about one network interface of the calling thread's
 // network namespace.
@@ -51,4 +51,4 @@ private:
     std::map<std::thread::id, std::int32_t> lastError_;
 };
 
-}  // namespace platform::linux
+}  // namespace platform::gnulinux

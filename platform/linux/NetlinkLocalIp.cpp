@@ -12,7 +12,7 @@
 #include "toolkit/Error.h"
 #include "toolkit/Waiter.h"
 
-namespace platform::linux {
+namespace platform::gnulinux {
 
 namespace {
 
@@ -68,4 +68,4 @@ std::string NetlinkLocalIp::LocalIP() {
     return "127.0.0.1";
 }
 
-}  // namespace platform::linux
+}  // namespace platform::gnulinux

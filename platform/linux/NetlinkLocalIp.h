@@ -6,7 +6,7 @@
 #include "probes/LocalIp.h"
 #include "toolkit/Waiter.h"
 
-namespace platform::linux {
+namespace platform::gnulinux {
 
 // Error number of a local address that cannot be read (the network is down
 // as far as this program can tell).
@@ -31,4 +31,4 @@ private:
     toolkit::Waiter& waiter_;
 };
 
-}  // namespace platform::linux
+}  // namespace platform::gnulinux

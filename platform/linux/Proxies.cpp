@@ -3,7 +3,7 @@
 
 #include <QHostAddress>
 
-namespace platform::linux {
+namespace platform::gnulinux {
 
 namespace {
 
@@ -81,4 +81,4 @@ SystemProxiesWarmUp::SystemProxiesWarmUp(const QUrl& url) {
     }
 }
 
-}  // namespace platform::linux
+}  // namespace platform::gnulinux

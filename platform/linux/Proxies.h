@@ -9,7 +9,7 @@
 #include <optional>
 #include <thread>
 
-namespace platform::linux {
+namespace platform::gnulinux {
 
 // Reads one environment variable; empty when unset.
 using EnvironmentReader = std::function<QByteArray(const char* name)>;
@@ -49,4 +49,4 @@ private:
     std::jthread thread_;
 };
 
-}  // namespace platform::linux
+}  // namespace platform::gnulinux

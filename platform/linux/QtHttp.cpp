@@ -3,7 +3,7 @@
 #include "platform/linux/Proxies.h"
 #include "toolkit/Waiter.h"
 
-namespace platform::linux {
+namespace platform::gnulinux {
 
 bool isWebUrl(const QUrl& url) {
     const QString scheme = url.scheme();
@@ -64,4 +64,4 @@ bool hasStatus(const QNetworkReply& reply) {
 
 int statusOf(const QNetworkReply& reply) { return reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(); }
 
-}  // namespace platform::linux
+}  // namespace platform::gnulinux

@@ -12,7 +12,7 @@
 
 #include "toolkit/Waiter.h"
 
-namespace platform::linux {
+namespace platform::gnulinux {
 
 // What both web requests share on Qt Network: one GET, sent to the server
 // every time, that never follows a redirect, waited for on the UI thread.
@@ -53,4 +53,4 @@ bool awaitReply(toolkit::Waiter& waiter, QNetworkReply& reply);
 bool hasStatus(const QNetworkReply& reply);
 int statusOf(const QNetworkReply& reply);
 
-}  // namespace platform::linux
+}  // namespace platform::gnulinux

@@ -5,7 +5,7 @@
 
 #include "platform/linux/QtHttp.h"
 
-namespace platform::linux {
+namespace platform::gnulinux {
 
 namespace {
 
@@ -104,4 +104,4 @@ int QtInternet::statusCode(HINTERNET urlHandle) const {
     return found == handles_.end() || found->second.isSession ? 0 : found->second.status;
 }
 
-}  // namespace platform::linux
+}  // namespace platform::gnulinux

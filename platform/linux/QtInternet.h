@@ -8,7 +8,7 @@
 #include "probes/InternetApi.h"
 #include "toolkit/Waiter.h"
 
-namespace platform::linux {
+namespace platform::gnulinux {
 
 // INTERNET_OPEN_TYPE_DIRECT: no proxy at all.
 inline constexpr std::uint32_t INTERNET_OPEN_TYPE_DIRECT = 1;
@@ -75,4 +75,4 @@ private:
     HINTERNET next_ = 0xCC0004;
 };
 
-}  // namespace platform::linux
+}  // namespace platform::gnulinux

@@ -3,7 +3,7 @@
 #include "platform/linux/QtHttp.h"
 #include "toolkit/Error.h"
 
-namespace platform::linux {
+namespace platform::gnulinux {
 
 namespace {
 constexpr const char* kSource = "Inet";
@@ -72,4 +72,4 @@ std::string QtTransfer::OpenURL(const std::string& url) {
     throw toolkit::Error(errors::RequestFailed, kSource, "Request failed: " + why);
 }
 
-}  // namespace platform::linux
+}  // namespace platform::gnulinux

@@ -7,7 +7,7 @@
 #include "probes/Transfer.h"
 #include "toolkit/Waiter.h"
 
-namespace platform::linux {
+namespace platform::gnulinux {
 
 // OpenURL over Qt Network. Remote port 80 unless the URL names another, the
 // proxy the environment or the desktop names, nothing cached, no redirect
@@ -33,4 +33,4 @@ private:
     toolkit::Waiter& waiter_;
 };
 
-}  // namespace platform::linux
+}  // namespace platform::gnulinux

@@ -15,7 +15,7 @@
 #include <system_error>
 #include <vector>
 
-namespace platform::linux::rtnetlink {
+namespace platform::gnulinux::rtnetlink {
 
 namespace {
 
@@ -267,4 +267,4 @@ Tables readTables() {
     }
 }
 
-}  // namespace platform::linux::rtnetlink
+}  // namespace platform::gnulinux::rtnetlink

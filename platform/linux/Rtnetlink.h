@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace platform::linux::rtnetlink {
+namespace platform::gnulinux::rtnetlink {
 
 struct Link {
     std::uint32_t index = 0;
@@ -59,4 +59,4 @@ struct Tables {
 // Throws std::system_error when the kernel cannot be asked.
 Tables readTables();
 
-}  // namespace platform::linux::rtnetlink
+}  // namespace platform::gnulinux::rtnetlink

@@ -7,7 +7,7 @@
 
 #include "toolkit/Error.h"
 
-namespace platform::linux {
+namespace platform::gnulinux {
 
 namespace {
 
@@ -70,4 +70,4 @@ void XdgShell::Shell(const std::string& commandLine, int /*windowStyle*/) {
         throw Error(errors::FileNotFound, kSource, "File not found: " + words.front());
 }
 
-}  // namespace platform::linux
+}  // namespace platform::gnulinux

@@ -5,7 +5,7 @@
 
 #include "toolkit/Shell.h"
 
-namespace platform::linux {
+namespace platform::gnulinux {
 
 // Starts command lines on a Linux desktop. There is no "explorer.exe" here:
 // a command line made of "explorer.exe " and a double-quoted target opens
@@ -23,4 +23,4 @@ public:
     static std::vector<std::string> argumentsFor(const std::string& commandLine);
 };
 
-}  // namespace platform::linux
+}  // namespace platform::gnulinux

@@ -114,7 +114,7 @@ TEST_F(Commands, FailingStartEndsTheApplicationAfterShowingTheError) {
     // The real service, with no xdg-open to be found.
     QTemporaryDir empty;
     ASSERT_TRUE(empty.isValid());
-    fakes.platform.shell = std::make_unique<platform::linux::XdgShell>();
+    fakes.platform.shell = std::make_unique<platform::gnulinux::XdgShell>();
     const QByteArray savedPath = qgetenv("PATH");
     qputenv("PATH", empty.path().toUtf8());
     app.start(form);

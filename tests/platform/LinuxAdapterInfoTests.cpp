@@ -14,7 +14,7 @@
 #include "toolkit/Error.h"
 
 using namespace adapters;
-using namespace platform::linux;
+using namespace platform::gnulinux;
 using testing_support::capture;
 using testing_support::enterNetns;
 using testing_support::Netns;

@@ -24,7 +24,7 @@ std::string localIpIn(const Netns& ns) {
         }
         try {
             toolkit::Waiter waiter;
-            platform::linux::NetlinkLocalIp winsock(waiter);
+            platform::gnulinux::NetlinkLocalIp winsock(waiter);
             result.set_value(winsock.LocalIP());
         } catch (const std::exception& e) {
             result.set_value(std::string("raised: ") + e.what());

@@ -11,7 +11,7 @@
 #include "tests/support/HttpServer.h"
 #include "toolkit/Waiter.h"
 
-using platform::linux::environmentProxies;
+using platform::gnulinux::environmentProxies;
 using testing_support::HttpServer;
 
 namespace {
@@ -86,7 +86,7 @@ TEST(EnvironmentProxies, FetchGoesThroughAForwardingProxy) {
     const QByteArray saved = qgetenv("http_proxy");
     qputenv("http_proxy", QByteArray::fromStdString("http://127.0.0.1:" + std::to_string(proxy.port())));
     toolkit::Waiter waiter;
-    platform::linux::QtTransfer transfer(waiter);
+    platform::gnulinux::QtTransfer transfer(waiter);
     std::string reply;
     EXPECT_NO_THROW(reply = transfer.OpenURL("http://address.lumenfold.invalid/"));
     if (saved.isEmpty()) qunsetenv("http_proxy"); else qputenv("http_proxy", saved);
@@ -106,10 +106,10 @@ TEST(SystemProxiesWarmUp, ARequestMadeWhileItAsksIsAnsweredDirect) {
     ASSERT_TRUE(origin.ok());
     const std::string url = "http://127.0.0.1:" + std::to_string(origin.port()) + "/";
     toolkit::Waiter waiter;
-    platform::linux::QtTransfer transfer(waiter);
+    platform::gnulinux::QtTransfer transfer(waiter);
     std::string reply;
     {
-        const platform::linux::SystemProxiesWarmUp warmUp(QUrl(QString::fromStdString(url)));
+        const platform::gnulinux::SystemProxiesWarmUp warmUp(QUrl(QString::fromStdString(url)));
         EXPECT_NO_THROW(reply = transfer.OpenURL(url));
     }
     EXPECT_EQ(reply, "203.0.113.7");

@@ -14,7 +14,7 @@
 #include "toolkit/Waiter.h"
 
 using namespace probes;
-using platform::linux::QtInternet;
+using platform::gnulinux::QtInternet;
 using namespace std::chrono_literals;
 using testing_support::HttpServer;
 using testing_support::SilentSocket;

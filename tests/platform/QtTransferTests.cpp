@@ -13,7 +13,7 @@
 #include "toolkit/Waiter.h"
 
 using namespace std::chrono_literals;
-using platform::linux::QtTransfer;
+using platform::gnulinux::QtTransfer;
 using testing_support::HttpServer;
 using testing_support::SilentSocket;
 

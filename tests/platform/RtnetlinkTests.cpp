@@ -20,11 +20,11 @@ using testing_support::Netns;
 
 namespace {
 
-platform::linux::rtnetlink::Tables readIn(const Netns& ns) {
-    platform::linux::rtnetlink::Tables tables;
+platform::gnulinux::rtnetlink::Tables readIn(const Netns& ns) {
+    platform::gnulinux::rtnetlink::Tables tables;
     std::thread reader([&] {
         ASSERT_TRUE(testing_support::enterNetns(ns.name()));
-        tables = platform::linux::rtnetlink::readTables();
+        tables = platform::gnulinux::rtnetlink::readTables();
     });
     reader.join();
     return tables;
@@ -55,12 +55,12 @@ TEST(Rtnetlink, ReadsLinksAddressesAndRoutesOfEveryTable) {
     ns.ip("route add default nexthop via 10.1.0.1 dev e1 nexthop via 10.2.0.1 dev e2");
     ns.ip("route add 10.50.0.0/16 via 10.1.0.1 dev e1 table 100 metric 7");
 
-    const platform::linux::rtnetlink::Tables tables = readIn(ns);
+    const platform::gnulinux::rtnetlink::Tables tables = readIn(ns);
     const std::uint32_t e1 = indexOf(ns, "e1"), e2 = indexOf(ns, "e2"), x1 = indexOf(ns, "x1");
     ASSERT_NE(e1, 0u);
 
     const auto link = std::find_if(tables.links.begin(), tables.links.end(),
-                                   [&](const platform::linux::rtnetlink::Link& l) { return l.name == "e1"; });
+                                   [&](const platform::gnulinux::rtnetlink::Link& l) { return l.name == "e1"; });
     ASSERT_NE(link, tables.links.end());
     EXPECT_EQ(link->index, e1);
     EXPECT_EQ(link->kind, "veth");
@@ -76,9 +76,9 @@ TEST(Rtnetlink, ReadsLinksAddressesAndRoutesOfEveryTable) {
     EXPECT_NE(std::find(addresses.begin(), addresses.end(), std::tuple{e2, std::string("10.2.0.7"), 24u}),
               addresses.end());
 
-    std::vector<platform::linux::rtnetlink::Ipv4Route> defaults;
+    std::vector<platform::gnulinux::rtnetlink::Ipv4Route> defaults;
     std::copy_if(tables.routes.begin(), tables.routes.end(), std::back_inserter(defaults),
-                 [](const platform::linux::rtnetlink::Ipv4Route& r) { return r.isMainDefault(); });
+                 [](const platform::gnulinux::rtnetlink::Ipv4Route& r) { return r.isMainDefault(); });
     ASSERT_EQ(defaults.size(), 1u);
     ASSERT_EQ(defaults[0].hops.size(), 2u);
     EXPECT_EQ(defaults[0].hops[0].interfaceIndex, e1);
@@ -89,7 +89,7 @@ TEST(Rtnetlink, ReadsLinksAddressesAndRoutesOfEveryTable) {
     EXPECT_TRUE(defaults[0].hops[1].flags & RTNH_F_LINKDOWN);
 
     const auto other = std::find_if(tables.routes.begin(), tables.routes.end(),
-                                    [](const platform::linux::rtnetlink::Ipv4Route& r) { return r.table == 100; });
+                                    [](const platform::gnulinux::rtnetlink::Ipv4Route& r) { return r.table == 100; });
     ASSERT_NE(other, tables.routes.end());
     EXPECT_EQ(other->destination, "10.50.0.0");
     EXPECT_EQ(other->destinationLength, 16u);
@@ -99,7 +99,7 @@ TEST(Rtnetlink, ReadsLinksAddressesAndRoutesOfEveryTable) {
     EXPECT_EQ(other->hops[0].gateway, "10.1.0.1");
     // The connected route of e2 is in the main table, not a default route,
     // and is marked as having no carrier on the single hop.
-    const auto connected = std::find_if(tables.routes.begin(), tables.routes.end(), [](const platform::linux::rtnetlink::Ipv4Route& r) {
+    const auto connected = std::find_if(tables.routes.begin(), tables.routes.end(), [](const platform::gnulinux::rtnetlink::Ipv4Route& r) {
         return r.table == RT_TABLE_MAIN && r.destination == "10.2.0.0";
     });
     ASSERT_NE(connected, tables.routes.end());

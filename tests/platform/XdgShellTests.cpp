@@ -12,7 +12,7 @@
 #include "tests/support/Fakes.h"
 #include "toolkit/Error.h"
 
-using platform::linux::XdgShell;
+using platform::gnulinux::XdgShell;
 using Words = std::vector<std::string>;
 
 namespace {
