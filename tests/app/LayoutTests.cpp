@@ -6,11 +6,12 @@
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QImage>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
-#include <QUrl>
 #include <QScreen>
+#include <QUrl>
 #include <functional>
 #include <gtest/gtest.h>
 #include <optional>
@@ -19,6 +20,7 @@
 #include "app/Form1.h"
 #include "app/Identity.h"
 #include "tests/support/Fakes.h"
+#include "toolkit/SystemColors.h"
 #include "toolkit/Twips.h"
 
 using testing_support::FakePlatform;
@@ -51,11 +53,16 @@ enum class Container { Window, Tab0, Tab1, Tab2, Picture1 };
 
 QWidget* containerOf(const app::Form1& form, Container c) {
     switch (c) {
-    case Container::Window: return form.window();
-    case Container::Tab0: return pageOf(form, 0);
-    case Container::Tab1: return pageOf(form, 1);
-    case Container::Tab2: return pageOf(form, 2);
-    case Container::Picture1: return form.Picture1;
+    case Container::Window:
+        return form.window();
+    case Container::Tab0:
+        return pageOf(form, 0);
+    case Container::Tab1:
+        return pageOf(form, 1);
+    case Container::Tab2:
+        return pageOf(form, 2);
+    case Container::Picture1:
+        return form.Picture1;
     }
     return nullptr;
 }
@@ -92,8 +99,8 @@ QColor rgb(int r, int g, int b) { return QColor(r, g, b); }
 std::function<QColor()> fixed(int r, int g, int b) {
     return [=] { return rgb(r, g, b); };
 }
-std::function<QColor()> system(QPalette::ColorRole role, const char* widgetClass = nullptr) {
-    return [=] { return (widgetClass ? QApplication::palette(widgetClass) : QApplication::palette()).color(role); };
+std::function<QColor()> system(toolkit::SystemColor color) {
+    return [=] { return toolkit::systemColor(color); };
 }
 
 #define CONTROL(member) [](const app::Form1& f) -> QWidget* { return f.member; }
@@ -107,15 +114,15 @@ std::vector<Row> layoutTable() {
         {"txtStatus2", CONTROL(txtStatus2), Container::Window, 5640, 1080, 735, 285, Sizing::Fixed, kWindowFont,
          nullptr, nullptr, true, 8, ""},
         {"WAN", CONTROL(WAN), Container::Tab0, 2280, 600, 3015, 405, Sizing::Fixed, kReadout, green,
-         system(QPalette::WindowText), true, 1, ""},
+         system(toolkit::SystemColor::WindowText), true, 1, ""},
         {"LAN", CONTROL(LAN), Container::Tab0, 2280, 1090, 3015, 405, Sizing::Fixed, kReadout, green,
-         system(QPalette::WindowText, "QMenu"), true, 2, ""},
-        {"txtStatus", CONTROL(txtStatus), Container::Tab0, 5280, 600, 3015, 405, Sizing::Fixed, kReadout, green,
-         black, true, 3, ""},
+         system(toolkit::SystemColor::MenuText), true, 2, ""},
+        {"txtStatus", CONTROL(txtStatus), Container::Tab0, 5280, 600, 3015, 405, Sizing::Fixed, kReadout, green, black,
+         true, 3, ""},
         {"Picture1", CONTROL(Picture1), Container::Tab0, 0, 360, 5520, 2625, Sizing::Fixed, std::nullopt, nullptr,
          black, true, 4, ""},
-        {"lblWorking", CONTROL(lblWorking), Container::Picture1, 480, 120, 4515, 435, Sizing::ToCaption, kBanner,
-         green, nullptr, true, 7, ""},
+        {"lblWorking", CONTROL(lblWorking), Container::Picture1, 480, 120, 4515, 435, Sizing::ToCaption, kBanner, green,
+         nullptr, true, 7, ""},
         {"WAN2", CONTROL(WAN2), Container::Picture1, 240, 270, 1740, 285, Sizing::ToCaption, kReadout, green, nullptr,
          true, 5, "WAN IP NOT SHOWING UP - CLICK HERE."},
         {"LAN2", CONTROL(LAN2), Container::Picture1, 240, 745, 1740, 285, Sizing::ToCaption, kReadout, green, nullptr,
@@ -127,21 +134,21 @@ std::vector<Row> layoutTable() {
         {"chkstatus", CONTROL(chkstatus), Container::Picture1, 240, 1720, 2055, 340, Sizing::Fixed, kButtonFont, green,
          black, false, 17, ""},
         {"chkgreen", CONTROL(chkgreen), Container::Picture1, 2250, 1720, 1040, 340, Sizing::Fixed, kButtonFont,
-         system(QPalette::WindowText), green, false, 14, ""},
+         system(toolkit::SystemColor::WindowText), green, false, 14, ""},
         {"chkyellow", CONTROL(chkyellow), Container::Picture1, 3260, 1720, 1030, 340, Sizing::Fixed, kButtonFont,
-         system(QPalette::ButtonText), fixed(255, 255, 0), false, 15, ""},
+         system(toolkit::SystemColor::ButtonText), fixed(255, 255, 0), false, 15, ""},
         {"chkred", CONTROL(chkred), Container::Picture1, 4260, 1720, 1010, 340, Sizing::Fixed, kButtonFont,
-         system(QPalette::ButtonText), fixed(255, 0, 0), false, 16, ""},
-        {"chkAdp", CONTROL(chkAdp), Container::Picture1, 240, 2040, 2055, 340, Sizing::Fixed, kButtonFont, green,
-         black, true, 23, ""},
+         system(toolkit::SystemColor::ButtonText), fixed(255, 0, 0), false, 16, ""},
+        {"chkAdp", CONTROL(chkAdp), Container::Picture1, 240, 2040, 2055, 340, Sizing::Fixed, kButtonFont, green, black,
+         true, 23, ""},
         {"chkReload", CONTROL(chkReload), Container::Picture1, 2240, 2040, 3030, 340, Sizing::Fixed, kButtonFont, green,
          black, true, 18, ""},
         {"ProgressBar1", CONTROL(ProgressBar1), Container::Picture1, 240, 2260, 5025, 160, Sizing::Fixed, std::nullopt,
          nullptr, nullptr, true, 24, ""},
-        {"lblYourOnline(0)", CONTROL(lblYourOnline[0]), Container::Tab1, 1320, 520, 2955, 240,
-         Sizing::ToCaptionCentred, kLegend, fixed(0, 192, 0), nullptr, true, 19, ""},
-        {"lblYourOnline(1)", CONTROL(lblYourOnline[1]), Container::Tab1, 960, 1120, 3615, 240,
-         Sizing::ToCaptionCentred, kLegend, fixed(0, 192, 0), nullptr, true, 20, ""},
+        {"lblYourOnline(0)", CONTROL(lblYourOnline[0]), Container::Tab1, 1320, 520, 2955, 240, Sizing::ToCaptionCentred,
+         kLegend, fixed(0, 192, 0), nullptr, true, 19, ""},
+        {"lblYourOnline(1)", CONTROL(lblYourOnline[1]), Container::Tab1, 960, 1120, 3615, 240, Sizing::ToCaptionCentred,
+         kLegend, fixed(0, 192, 0), nullptr, true, 20, ""},
         {"lblYourOffline(0)", CONTROL(lblYourOffline[0]), Container::Tab1, 720, 1720, 4140, 240,
          Sizing::ToCaptionCentred, kLegend, fixed(0, 192, 0), nullptr, true, 21, ""},
         {"lblYourOffline(1)", CONTROL(lblYourOffline[1]), Container::Tab1, 2040, 2320, 1380, 240,
@@ -206,8 +213,9 @@ TEST_F(Layout, EveryControlIsCreatedAsTheTableSays) {
 
         EXPECT_FALSE(w->isHidden()) << "created visible";
         EXPECT_EQ(w->isEnabled(), row.enabled);
-        EXPECT_EQ(w->property(toolkit::kTabIndexProperty).isValid() ? w->property(toolkit::kTabIndexProperty).toInt() : -1,
-                  row.tabIndex);
+        EXPECT_EQ(
+            w->property(toolkit::kTabIndexProperty).isValid() ? w->property(toolkit::kTabIndexProperty).toInt() : -1,
+            row.tabIndex);
         EXPECT_EQ(w->toolTip(), QString::fromLatin1(row.toolTip));
     }
     // Check boxes start unchecked, the progress bar empty, the texts empty.
@@ -217,7 +225,8 @@ TEST_F(Layout, EveryControlIsCreatedAsTheTableSays) {
     EXPECT_EQ(form.chkAdp->Caption(), QStringLiteral("Adapter Info"));
     EXPECT_EQ(form.chkReload->Caption(), QStringLiteral("Reload"));
     for (auto* lamp : {form.chkgreen, form.chkyellow, form.chkred}) EXPECT_TRUE(lamp->Caption().isEmpty());
-    for (auto* box : {form.WAN, form.LAN, form.txtLocal, form.txtStatus, form.txtStatus2}) EXPECT_TRUE(box->Text().isEmpty());
+    for (auto* box : {form.WAN, form.LAN, form.txtLocal, form.txtStatus, form.txtStatus2})
+        EXPECT_TRUE(box->Text().isEmpty());
     EXPECT_EQ(form.ProgressBar1->Min(), 0.0f);
     EXPECT_EQ(form.ProgressBar1->Max(), 100.0f);
     EXPECT_EQ(form.ProgressBar1->Value(), 0.0f);
@@ -288,12 +297,11 @@ TEST_F(Layout, SiblingsAreStackedFrontToBackAsListed) {
     };
     expect(form.window(), {form.txtStatus2, form.SSTTab0});
     expect(pageOf(form, 0), {form.txtStatus, form.LAN, form.WAN, form.Picture1});
-    expect(pageOf(form, 1), {form.lblYourOffline[1], form.lblYourOffline[0], form.lblYourOnline[1],
-                             form.lblYourOnline[0], form.Image1});
+    expect(pageOf(form, 1),
+           {form.lblYourOffline[1], form.lblYourOffline[0], form.lblYourOnline[1], form.lblYourOnline[0], form.Image1});
     expect(pageOf(form, 2), {form.Qor, form.Picture4, form.txtText1});
-    expect(form.Picture1, {form.ProgressBar1, form.chkReload, form.chkAdp, form.chkred, form.chkyellow,
-                           form.chkgreen, form.chkstatus, form.txtLocal, form.lblLocal, form.lblWorking, form.LAN2,
-                           form.WAN2});
+    expect(form.Picture1, {form.ProgressBar1, form.chkReload, form.chkAdp, form.chkred, form.chkyellow, form.chkgreen,
+                           form.chkstatus, form.txtLocal, form.lblLocal, form.lblWorking, form.LAN2, form.WAN2});
 }
 
 TEST_F(Layout, FocusMovesInTabIndexOrder) {
@@ -307,7 +315,8 @@ TEST_F(Layout, FocusMovesInTabIndexOrder) {
     do {
         if (w->focusPolicy() & Qt::TabFocus) {
             QWidget* control = w;
-            while (control && !control->property(toolkit::kTabIndexProperty).isValid()) control = control->parentWidget();
+            while (control && !control->property(toolkit::kTabIndexProperty).isValid())
+                control = control->parentWidget();
             if (control) {
                 const int index = control->property(toolkit::kTabIndexProperty).toInt();
                 if (order.empty() || order.back() != index) order.push_back(index);
@@ -356,7 +365,7 @@ TEST_F(Layout, TheTabsHaveTheirCaptionsInTheDigitalFont) {
     EXPECT_TRUE(f.bold());
     EXPECT_TRUE(f.italic());
     EXPECT_EQ(form.SSTTab0->tabCaptionColor(), QColor(0, 0, 0));
-    EXPECT_EQ(form.SSTTab0->tabFaceColor(), QApplication::palette().color(QPalette::Button));
+    EXPECT_EQ(form.SSTTab0->tabFaceColor(), toolkit::systemColor(toolkit::SystemColor::ButtonFace));
     // Each caption fits its tab in whatever font stands in.
     const QFontMetrics metrics(f);
     for (int i = 0; i < 3; ++i)
@@ -462,10 +471,12 @@ struct State {
 std::vector<QWidget*> tabControls(const app::Form1& f, int tab) {
     switch (tab) {
     case 0:
-        return {f.Picture1, f.WAN, f.LAN, f.txtStatus, f.lblWorking, f.WAN2, f.LAN2, f.txtLocal, f.lblLocal,
-                f.chkstatus, f.chkgreen, f.chkyellow, f.chkred, f.chkAdp, f.chkReload, f.ProgressBar1};
-    case 1: return {f.lblYourOffline[1], f.lblYourOffline[0], f.lblYourOnline[1], f.lblYourOnline[0], f.Image1};
-    default: return {f.Qor, f.Picture4, f.txtText1};
+        return {f.Picture1, f.WAN,       f.LAN,      f.txtStatus, f.lblWorking, f.WAN2,   f.LAN2,      f.txtLocal,
+                f.lblLocal, f.chkstatus, f.chkgreen, f.chkyellow, f.chkred,     f.chkAdp, f.chkReload, f.ProgressBar1};
+    case 1:
+        return {f.lblYourOffline[1], f.lblYourOffline[0], f.lblYourOnline[1], f.lblYourOnline[0], f.Image1};
+    default:
+        return {f.Qor, f.Picture4, f.txtText1};
     }
 }
 
@@ -644,6 +655,52 @@ TEST_F(Layout, TheCommandsShowTheHandCursor) {
         EXPECT_EQ(command->cursor().pixmap().size(), QSize(32, 32));
     }
     EXPECT_NE(form.chkred->cursor().shape(), Qt::BitmapCursor);
+}
+
+// Tiled, or resized where no window manager keeps its fixed size, the
+// window holds the form at its top-left corner: beyond the client area is
+// the form's black background, and nothing of txtStatus2 or of the tab
+// control's cut-off edges shows there.
+TEST_F(Layout, AWindowLargerThanTheFormShowsOnlyTheForm) {
+    CreatedForm1 form(runtime, fakes.platform);
+    form.Show();
+    form.txtStatus2->setText(QStringLiteral("online"));
+    QCoreApplication::sendPostedEvents();
+    form.window()->setFixedSize(600, 400);  // as a tiling window manager makes it
+    EXPECT_FLOAT_EQ(form.ScaleWidth(), 5490);
+    EXPECT_FLOAT_EQ(form.ScaleHeight(), 2940);
+    const QImage shot = form.window()->grab().toImage();
+    int seen = 0;
+    for (int y = 0; y < 400; ++y)
+        for (int x = 0; x < 600; ++x)
+            if ((x >= 366 || y >= 196) && pixelAt(shot, QPoint(x, y)) != QColor(0, 0, 0)) ++seen;
+    EXPECT_EQ(seen, 0) << "pixels beyond the client area that are not the form's background";
+    // Inside, the form is drawn as ever.
+    EXPECT_EQ(pixelAt(shot, form.SSTTab0->tabRect(0).center()), form.SSTTab0->tabFaceColor());
+}
+
+// An address is copied in one gesture: a double click selects all of it,
+// not one group of digits, and the box stays editable.
+TEST_F(Layout, ADoubleClickSelectsTheWholeAddress) {
+    CreatedForm1 form(runtime, fakes.platform);
+    form.Show();
+    for (toolkit::TextBox* box : {form.WAN, form.LAN, form.txtLocal}) {
+        box->setText(QStringLiteral("192.168.1.10"));
+        QCoreApplication::sendPostedEvents();
+        auto* editor = qobject_cast<QLineEdit*>(box->editor());
+        ASSERT_NE(editor, nullptr);
+        const QPointF onDigits(editor->width() * 0.6, editor->height() / 2.0);
+        for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease, QEvent::MouseButtonDblClick,
+                                  QEvent::MouseButtonRelease}) {
+            QMouseEvent event(type, onDigits, editor->mapToGlobal(onDigits), Qt::LeftButton,
+                              type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(editor, &event);
+        }
+        EXPECT_EQ(editor->selectedText(), QStringLiteral("192.168.1.10"));
+        EXPECT_EQ(box->SelStart(), 0);
+        EXPECT_EQ(box->SelLength(), 12);
+        EXPECT_FALSE(editor->isReadOnly());
+    }
 }
 
 }  // namespace
