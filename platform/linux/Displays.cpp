@@ -6,9 +6,12 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <memory>
+#include <string_view>
+#include <vector>
 
 namespace platform::gnulinux {
 
@@ -127,6 +130,53 @@ bool waylandCompositorOffers(const std::string& display, const std::string& inte
     wl_registry_add_listener(registry.get(), &listener, &search);
     if (wl_display_roundtrip(connection.get()) < 0) return false;
     return search.found;
+}
+
+}  // namespace platform::gnulinux
+
+namespace platform::gnulinux {
+
+int waylandOutputScale(const std::string& display) {
+    const WaylandLogQuiet quiet;
+    const auto connection = connectWayland(display);
+    if (!connection) return 0;
+    std::unique_ptr<wl_registry, RegistryDestroy> registry(wl_display_get_registry(connection.get()));
+    if (!registry) return 0;
+    struct OutputDestroy {
+        void operator()(wl_output* output) const { wl_output_destroy(output); }
+    };
+    struct Outputs {
+        std::vector<std::unique_ptr<wl_output, OutputDestroy>> bound;
+        int largest = 0;
+    } outputs;
+    static const wl_output_listener outputListener{
+        [](void*, wl_output*, int32_t, int32_t, int32_t, int32_t, int32_t, const char*, const char*, int32_t) {},
+        [](void*, wl_output*, uint32_t, int32_t, int32_t, int32_t) {},
+        [](void*, wl_output*) {},
+        [](void* data, wl_output*, int32_t factor) {
+            auto* o = static_cast<Outputs*>(data);
+            o->largest = std::max(o->largest, static_cast<int>(factor));
+        },
+        [](void*, wl_output*, const char*) {},
+        [](void*, wl_output*, const char*) {},
+    };
+    static const wl_registry_listener registryListener{
+        [](void* data, wl_registry* r, uint32_t name, const char* interface, uint32_t version) {
+            if (std::string_view(interface) != wl_output_interface.name || version < 2) return;
+            auto* o = static_cast<Outputs*>(data);
+            // Version 2 has the scale; a scale-1 output says so with it.
+            auto* output = static_cast<wl_output*>(wl_registry_bind(r, name, &wl_output_interface, 2));
+            if (!output) return;
+            o->largest = std::max(o->largest, 1);
+            wl_output_add_listener(output, &outputListener, o);
+            o->bound.emplace_back(output);
+        },
+        [](void*, wl_registry*, uint32_t) {},
+    };
+    wl_registry_add_listener(registry.get(), &registryListener, &outputs);
+    // The first round trip lists the globals, the second their events.
+    if (wl_display_roundtrip(connection.get()) < 0 || wl_display_roundtrip(connection.get()) < 0) return 0;
+    return outputs.largest;
 }
 
 }  // namespace platform::gnulinux
