@@ -17,6 +17,10 @@ enum class SystemColor {
     ButtonText,
     ButtonFace,
     WindowBackground,
+    // The bevel of a button: its lit edge, the line inside it, its shadow.
+    ButtonHighlight,
+    ButtonLight,
+    ButtonShadow,
 };
 
 QColor systemColor(SystemColor color);

@@ -3,12 +3,14 @@
 // behind it reaches the WCAG contrast ratio of 4.5:1. Run with a plain dark
 // and a high-contrast palette set here and, under an X server, with the
 // desktop's own dark theme (LUMENFOLD_DESKTOP_PALETTE=1, the palette the
-// platform theme gives).
+// platform theme gives). With LUMENFOLD_CONTRAST_SHOTS=FOLDER each measured
+// picture is kept there.
 #include <QApplication>
 #include <QDir>
 #include <QImage>
 #include <QPalette>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -145,10 +147,13 @@ struct Legibility : ::testing::TestWithParam<std::string> {
                                 << QColor(m.background).name().toStdString();
         // A stroke, not one stray pixel.
         EXPECT_GE(m.legiblePixels, 8) << what << " shows no legible text";
+        // To look at what was measured: one picture per text.
         const QString folder = qEnvironmentVariable("LUMENFOLD_CONTRAST_SHOTS");
-        if (!folder.isEmpty())
-            shot.save(QDir(folder).filePath(
-                QString::fromStdString(GetParam() + "-" + window->windowTitle().left(5).toStdString() + ".png")));
+        if (!folder.isEmpty()) {
+            QString name = QString::fromStdString(GetParam() + "-" + what);
+            name.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9]+")), QStringLiteral("-"));
+            shot.save(QDir(folder).filePath(name + QStringLiteral(".png")));
+        }
     }
     // The area of a control inside its window, less `inset` pixels all
     // round (a frame or bevel is not text).
