@@ -10,8 +10,8 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
-#include <QScreen>
 #include <QUrl>
+#include <QScreen>
 #include <functional>
 #include <gtest/gtest.h>
 #include <optional>
@@ -53,16 +53,11 @@ enum class Container { Window, Tab0, Tab1, Tab2, Picture1 };
 
 QWidget* containerOf(const app::Form1& form, Container c) {
     switch (c) {
-    case Container::Window:
-        return form.window();
-    case Container::Tab0:
-        return pageOf(form, 0);
-    case Container::Tab1:
-        return pageOf(form, 1);
-    case Container::Tab2:
-        return pageOf(form, 2);
-    case Container::Picture1:
-        return form.Picture1;
+    case Container::Window: return form.window();
+    case Container::Tab0: return pageOf(form, 0);
+    case Container::Tab1: return pageOf(form, 1);
+    case Container::Tab2: return pageOf(form, 2);
+    case Container::Picture1: return form.Picture1;
     }
     return nullptr;
 }
@@ -117,12 +112,12 @@ std::vector<Row> layoutTable() {
          system(toolkit::SystemColor::WindowText), true, 1, ""},
         {"LAN", CONTROL(LAN), Container::Tab0, 2280, 1090, 3015, 405, Sizing::Fixed, kReadout, green,
          system(toolkit::SystemColor::MenuText), true, 2, ""},
-        {"txtStatus", CONTROL(txtStatus), Container::Tab0, 5280, 600, 3015, 405, Sizing::Fixed, kReadout, green, black,
-         true, 3, ""},
+        {"txtStatus", CONTROL(txtStatus), Container::Tab0, 5280, 600, 3015, 405, Sizing::Fixed, kReadout, green,
+         black, true, 3, ""},
         {"Picture1", CONTROL(Picture1), Container::Tab0, 0, 360, 5520, 2625, Sizing::Fixed, std::nullopt, nullptr,
          black, true, 4, ""},
-        {"lblWorking", CONTROL(lblWorking), Container::Picture1, 480, 120, 4515, 435, Sizing::ToCaption, kBanner, green,
-         nullptr, true, 7, ""},
+        {"lblWorking", CONTROL(lblWorking), Container::Picture1, 480, 120, 4515, 435, Sizing::ToCaption, kBanner,
+         green, nullptr, true, 7, ""},
         {"WAN2", CONTROL(WAN2), Container::Picture1, 240, 270, 1740, 285, Sizing::ToCaption, kReadout, green, nullptr,
          true, 5, "WAN IP NOT SHOWING UP - CLICK HERE."},
         {"LAN2", CONTROL(LAN2), Container::Picture1, 240, 745, 1740, 285, Sizing::ToCaption, kReadout, green, nullptr,
@@ -139,16 +134,16 @@ std::vector<Row> layoutTable() {
          system(toolkit::SystemColor::ButtonText), fixed(255, 255, 0), false, 15, ""},
         {"chkred", CONTROL(chkred), Container::Picture1, 4260, 1720, 1010, 340, Sizing::Fixed, kButtonFont,
          system(toolkit::SystemColor::ButtonText), fixed(255, 0, 0), false, 16, ""},
-        {"chkAdp", CONTROL(chkAdp), Container::Picture1, 240, 2040, 2055, 340, Sizing::Fixed, kButtonFont, green, black,
-         true, 23, ""},
+        {"chkAdp", CONTROL(chkAdp), Container::Picture1, 240, 2040, 2055, 340, Sizing::Fixed, kButtonFont, green,
+         black, true, 23, ""},
         {"chkReload", CONTROL(chkReload), Container::Picture1, 2240, 2040, 3030, 340, Sizing::Fixed, kButtonFont, green,
          black, true, 18, ""},
         {"ProgressBar1", CONTROL(ProgressBar1), Container::Picture1, 240, 2260, 5025, 160, Sizing::Fixed, std::nullopt,
          nullptr, nullptr, true, 24, ""},
-        {"lblYourOnline(0)", CONTROL(lblYourOnline[0]), Container::Tab1, 1320, 520, 2955, 240, Sizing::ToCaptionCentred,
-         kLegend, fixed(0, 192, 0), nullptr, true, 19, ""},
-        {"lblYourOnline(1)", CONTROL(lblYourOnline[1]), Container::Tab1, 960, 1120, 3615, 240, Sizing::ToCaptionCentred,
-         kLegend, fixed(0, 192, 0), nullptr, true, 20, ""},
+        {"lblYourOnline(0)", CONTROL(lblYourOnline[0]), Container::Tab1, 1320, 520, 2955, 240,
+         Sizing::ToCaptionCentred, kLegend, fixed(0, 192, 0), nullptr, true, 19, ""},
+        {"lblYourOnline(1)", CONTROL(lblYourOnline[1]), Container::Tab1, 960, 1120, 3615, 240,
+         Sizing::ToCaptionCentred, kLegend, fixed(0, 192, 0), nullptr, true, 20, ""},
         {"lblYourOffline(0)", CONTROL(lblYourOffline[0]), Container::Tab1, 720, 1720, 4140, 240,
          Sizing::ToCaptionCentred, kLegend, fixed(0, 192, 0), nullptr, true, 21, ""},
         {"lblYourOffline(1)", CONTROL(lblYourOffline[1]), Container::Tab1, 2040, 2320, 1380, 240,
@@ -213,9 +208,8 @@ TEST_F(Layout, EveryControlIsCreatedAsTheTableSays) {
 
         EXPECT_FALSE(w->isHidden()) << "created visible";
         EXPECT_EQ(w->isEnabled(), row.enabled);
-        EXPECT_EQ(
-            w->property(toolkit::kTabIndexProperty).isValid() ? w->property(toolkit::kTabIndexProperty).toInt() : -1,
-            row.tabIndex);
+        EXPECT_EQ(w->property(toolkit::kTabIndexProperty).isValid() ? w->property(toolkit::kTabIndexProperty).toInt() : -1,
+                  row.tabIndex);
         EXPECT_EQ(w->toolTip(), QString::fromLatin1(row.toolTip));
     }
     // Check boxes start unchecked, the progress bar empty, the texts empty.
@@ -225,8 +219,7 @@ TEST_F(Layout, EveryControlIsCreatedAsTheTableSays) {
     EXPECT_EQ(form.chkAdp->Caption(), QStringLiteral("Adapter Info"));
     EXPECT_EQ(form.chkReload->Caption(), QStringLiteral("Reload"));
     for (auto* lamp : {form.chkgreen, form.chkyellow, form.chkred}) EXPECT_TRUE(lamp->Caption().isEmpty());
-    for (auto* box : {form.WAN, form.LAN, form.txtLocal, form.txtStatus, form.txtStatus2})
-        EXPECT_TRUE(box->Text().isEmpty());
+    for (auto* box : {form.WAN, form.LAN, form.txtLocal, form.txtStatus, form.txtStatus2}) EXPECT_TRUE(box->Text().isEmpty());
     EXPECT_EQ(form.ProgressBar1->Min(), 0.0f);
     EXPECT_EQ(form.ProgressBar1->Max(), 100.0f);
     EXPECT_EQ(form.ProgressBar1->Value(), 0.0f);
@@ -297,11 +290,12 @@ TEST_F(Layout, SiblingsAreStackedFrontToBackAsListed) {
     };
     expect(form.window(), {form.txtStatus2, form.SSTTab0});
     expect(pageOf(form, 0), {form.txtStatus, form.LAN, form.WAN, form.Picture1});
-    expect(pageOf(form, 1),
-           {form.lblYourOffline[1], form.lblYourOffline[0], form.lblYourOnline[1], form.lblYourOnline[0], form.Image1});
+    expect(pageOf(form, 1), {form.lblYourOffline[1], form.lblYourOffline[0], form.lblYourOnline[1],
+                             form.lblYourOnline[0], form.Image1});
     expect(pageOf(form, 2), {form.Qor, form.Picture4, form.txtText1});
-    expect(form.Picture1, {form.ProgressBar1, form.chkReload, form.chkAdp, form.chkred, form.chkyellow, form.chkgreen,
-                           form.chkstatus, form.txtLocal, form.lblLocal, form.lblWorking, form.LAN2, form.WAN2});
+    expect(form.Picture1, {form.ProgressBar1, form.chkReload, form.chkAdp, form.chkred, form.chkyellow,
+                           form.chkgreen, form.chkstatus, form.txtLocal, form.lblLocal, form.lblWorking, form.LAN2,
+                           form.WAN2});
 }
 
 TEST_F(Layout, FocusMovesInTabIndexOrder) {
@@ -315,8 +309,7 @@ TEST_F(Layout, FocusMovesInTabIndexOrder) {
     do {
         if (w->focusPolicy() & Qt::TabFocus) {
             QWidget* control = w;
-            while (control && !control->property(toolkit::kTabIndexProperty).isValid())
-                control = control->parentWidget();
+            while (control && !control->property(toolkit::kTabIndexProperty).isValid()) control = control->parentWidget();
             if (control) {
                 const int index = control->property(toolkit::kTabIndexProperty).toInt();
                 if (order.empty() || order.back() != index) order.push_back(index);
@@ -471,12 +464,10 @@ struct State {
 std::vector<QWidget*> tabControls(const app::Form1& f, int tab) {
     switch (tab) {
     case 0:
-        return {f.Picture1, f.WAN,       f.LAN,      f.txtStatus, f.lblWorking, f.WAN2,   f.LAN2,      f.txtLocal,
-                f.lblLocal, f.chkstatus, f.chkgreen, f.chkyellow, f.chkred,     f.chkAdp, f.chkReload, f.ProgressBar1};
-    case 1:
-        return {f.lblYourOffline[1], f.lblYourOffline[0], f.lblYourOnline[1], f.lblYourOnline[0], f.Image1};
-    default:
-        return {f.Qor, f.Picture4, f.txtText1};
+        return {f.Picture1, f.WAN, f.LAN, f.txtStatus, f.lblWorking, f.WAN2, f.LAN2, f.txtLocal, f.lblLocal,
+                f.chkstatus, f.chkgreen, f.chkyellow, f.chkred, f.chkAdp, f.chkReload, f.ProgressBar1};
+    case 1: return {f.lblYourOffline[1], f.lblYourOffline[0], f.lblYourOnline[1], f.lblYourOnline[0], f.Image1};
+    default: return {f.Qor, f.Picture4, f.txtText1};
     }
 }
 

@@ -225,7 +225,8 @@ QImage VirtualDesktop::picture(const QRect& area) const {
 }
 
 std::string VirtualDesktop::describe() const {
-    return "active window: " + xdotool("getactivewindow") + "managed windows:\n" + run("wmctrl -l 2>&1");
+    return "active window: " + xdotool("getactivewindow") +
+           "managed windows:\n" + run("wmctrl -l 2>&1");
 }
 
 HeadlessWeston::HeadlessWeston(const std::filesystem::path& runtimeFolder, int width, int height, int scale)
@@ -235,12 +236,13 @@ HeadlessWeston::HeadlessWeston(const std::filesystem::path& runtimeFolder, int w
     std::filesystem::permissions(runtime_, std::filesystem::perms::owner_all);
     // --debug opens the scene graph to weston-debug; --no-config keeps the
     // machine's weston.ini out.
-    compositor_.emplace(
-        std::vector<std::string>{"weston", "--backend=headless-backend.so", "--use-pixman", "--no-config", "--debug",
-                                 "--idle-time=0", "--socket=" + socket_, "--width=" + std::to_string(width),
-                                 "--height=" + std::to_string(height), "--scale=" + std::to_string(scale),
-                                 "--log=" + (runtime_ / "weston.log").string()},
-        std::vector<std::string>{"XDG_RUNTIME_DIR=" + runtime_.string()});
+    compositor_.emplace(std::vector<std::string>{"weston", "--backend=headless-backend.so", "--use-pixman",
+                                                 "--no-config", "--debug", "--idle-time=0",
+                                                 "--socket=" + socket_, "--width=" + std::to_string(width),
+                                                 "--height=" + std::to_string(height),
+                                                 "--scale=" + std::to_string(scale),
+                                                 "--log=" + (runtime_ / "weston.log").string()},
+                        std::vector<std::string>{"XDG_RUNTIME_DIR=" + runtime_.string()});
     for (int attempt = 0; attempt < 200; ++attempt) {
         if (!compositor_->running()) break;
         if (std::filesystem::exists(runtime_ / socket_) &&
@@ -268,8 +270,7 @@ std::vector<HeadlessWeston::Window> HeadlessWeston::windows() const {
     std::vector<Window> found;
     for (std::sregex_iterator it(graph.begin(), graph.end(), view), end; it != end; ++it) {
         const auto number = [&](int i) { return std::stoi((*it)[i].str()); };
-        found.push_back(
-            {(*it)[1], (*it)[2], QRect(QPoint(number(3), number(4)), QPoint(number(5) - 1, number(6) - 1))});
+        found.push_back({(*it)[1], (*it)[2], QRect(QPoint(number(3), number(4)), QPoint(number(5) - 1, number(6) - 1))});
     }
     return found;
 }
@@ -291,9 +292,9 @@ AccessibilityBus::AccessibilityBus(const std::filesystem::path& folder)
     // of the session: this one's, not the machine's.
     // Bounded, so that it ends by itself even if the test does not live to
     // end it.
-    daemon_.emplace(
-        std::vector<std::string>{"timeout", "600", "dbus-daemon", "--session", "--nofork", "--address=" + address_},
-        std::vector<std::string>{"XDG_RUNTIME_DIR=" + folder_.string()});
+    daemon_.emplace(std::vector<std::string>{"timeout", "600", "dbus-daemon", "--session", "--nofork",
+                                             "--address=" + address_},
+                    std::vector<std::string>{"XDG_RUNTIME_DIR=" + folder_.string()});
     for (int attempt = 0; attempt < 100 && !std::filesystem::exists(folder_ / "bus"); ++attempt)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     if (!std::filesystem::exists(folder_ / "bus")) throw std::runtime_error("the session bus did not start");
@@ -329,10 +330,9 @@ std::optional<std::string> AccessibilityBus::connectionOf(pid_t pid) const {
     const std::string address = accessibilityAddress();
     if (address.empty()) return std::nullopt;
     const auto askBus = [&](const std::string& method, const std::string& argument) {
-        return capture(
-            "timeout 10 gdbus call --address '" + address +
-            "' --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus --method org.freedesktop.DBus." +
-            method + " " + argument + " 2>/dev/null");
+        return capture("timeout 10 gdbus call --address '" + address +
+                       "' --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus --method org.freedesktop.DBus." +
+                       method + " " + argument + " 2>/dev/null");
     };
     // "(['org.freedesktop.DBus', ':1.0', ...],)": the unique names, then
     // each one's process, "(uint32 1234,)".
