@@ -1,6 +1,5 @@
 // The main window as it is built at every load: its controls, their
 // containers, stacking order, places, fonts, colours and focus order.
-#include <QApplication>
 #include <QFont>
 #include <QPalette>
 #include <QStringList>
@@ -9,6 +8,7 @@
 #include "app/Fonts.h"
 #include "app/Form1.h"
 #include "app/Identity.h"
+#include "toolkit/SystemColors.h"
 
 namespace app {
 
@@ -25,11 +25,12 @@ const QColor kYellow(255, 255, 0);
 const QColor kRed(255, 0, 0);
 const QColor kBlack(0, 0, 0);
 
-// The system colours the layout names.
-QColor windowTextColor() { return QApplication::palette().color(QPalette::WindowText); }
-QColor buttonTextColor() { return QApplication::palette().color(QPalette::ButtonText); }
-QColor buttonFaceColor() { return QApplication::palette().color(QPalette::Button); }
-QColor menuTextColor() { return QApplication::palette("QMenu").color(QPalette::WindowText); }
+// The system colours the layout names, as this platform fixes them: the
+// layout pairs each with a colour of its own.
+QColor windowTextColor() { return toolkit::systemColor(toolkit::SystemColor::WindowText); }
+QColor buttonTextColor() { return toolkit::systemColor(toolkit::SystemColor::ButtonText); }
+QColor buttonFaceColor() { return toolkit::systemColor(toolkit::SystemColor::ButtonFace); }
+QColor menuTextColor() { return toolkit::systemColor(toolkit::SystemColor::MenuText); }
 
 QString aboutText() {
     const QStringList lines = {
@@ -67,6 +68,8 @@ toolkit::TextBox* readout(QWidget* parent, float left, float top, const QColor& 
     box->setColors(kGreen, background);
     box->setTabIndex(tabIndex);
     box->setAccessibleLabel(accessibleName);
+    // An address is copied whole: a double click takes it all, dots included.
+    box->setDoubleClickSelectsAll(true);
     return box;
 }
 

@@ -22,7 +22,8 @@ Platform makeLinuxPlatform(toolkit::Waiter& waiter) {
 }
 
 DisplayProbes linuxDisplayProbes() {
-    return {platform::gnulinux::x11DisplayAnswers, platform::gnulinux::waylandDisplayAnswers};
+    return {platform::gnulinux::x11DisplayAnswers, platform::gnulinux::waylandDisplayAnswers,
+            platform::gnulinux::waylandOutputScale};
 }
 
 void adaptToWindowSystem(toolkit::Application& application) {

@@ -89,10 +89,17 @@ DisplayChoice chooseDisplay(const DisplayEnvironment& environment, const Display
         return {"", "QT_QPA_PLATFORM is " + environment.qtPlatform + ", but " + joined(missing)};
     }
 
+    if (waylandIsScaled(wayland, answers)) return {"wayland", ""};
     if (!x11.empty() && answers.x11(x11)) return {"xcb", ""};
     if (!wayland.empty() && answers.wayland(wayland)) return {"wayland", ""};
     if (x11.empty() && wayland.empty()) return {"", "neither DISPLAY nor WAYLAND_DISPLAY is set"};
     return {"", joined({x11Missing(x11), waylandMissing(wayland)})};
+}
+
+bool waylandIsScaled(const std::string& waylandDisplay, const DisplayProbes& answers) {
+    if (waylandDisplay.empty() || !answers.waylandScale) return false;
+    // The scale probe connects, so it also tells whether the display answers.
+    return answers.waylandScale(waylandDisplay) > 1;
 }
 
 }  // namespace app

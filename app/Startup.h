@@ -35,6 +35,9 @@ struct DisplayEnvironment {
 struct DisplayProbes {
     std::function<bool(const std::string&)> x11;
     std::function<bool(const std::string&)> wayland;
+    // The largest output scale of a Wayland display (1 at normal size, a
+    // fractional scale rounded up); none given, or 0, counts as 1.
+    std::function<int(const std::string&)> waylandScale;
 };
 
 struct DisplayChoice {
@@ -45,11 +48,16 @@ struct DisplayChoice {
     std::string problem;
 };
 
-// QT_QPA_PLATFORM, when set, decides. Otherwise an X display that answers
-// is taken first, on a Wayland session too (XWayland): there the window
-// keeps its placement, its fixed frame and the window manager's
-// decorations; a Wayland display is taken natively only when no X display
-// answers.
+// QT_QPA_PLATFORM, when set, decides. Otherwise, on a Wayland session
+// whose outputs are scaled above 1, natively: there every compositor
+// measured enlarges an XWayland window drawn at scale 1, and the read-outs
+// go blocky. Elsewhere an X display that answers is taken first, on a
+// Wayland session too (XWayland): there the window keeps its placement,
+// its fixed frame and the window manager's decorations; a Wayland display
+// is taken natively only when no X display answers.
 DisplayChoice chooseDisplay(const DisplayEnvironment& environment, const DisplayProbes& answers);
+// Whether a Wayland display that answers is scaled so that XWayland would
+// draw the window enlarged, and so soft.
+bool waylandIsScaled(const std::string& waylandDisplay, const DisplayProbes& answers);
 
 }  // namespace app

@@ -7,6 +7,8 @@
 #include <QPainter>
 #include <QPen>
 
+#include "toolkit/SystemColors.h"
+
 namespace toolkit {
 
 // What assistive technology learns of a check box: its role, its checked
@@ -145,10 +147,11 @@ void CheckBox::paintEvent(QPaintEvent*) {
     const QRect r = rect();
     p.fillRect(r, face_);
 
-    const QPalette& pal = palette();
-    const QColor highlight = pal.color(QPalette::Light);
-    const QColor midlight = pal.color(QPalette::Midlight);
-    const QColor shadow = pal.color(QPalette::Dark);
+    // The bevel keeps the platform's fixed colours, as the faces do: a
+    // desktop's dark or high-contrast palette would draw it into the panel.
+    const QColor highlight = systemColor(SystemColor::ButtonHighlight);
+    const QColor midlight = systemColor(SystemColor::ButtonLight);
+    const QColor shadow = systemColor(SystemColor::ButtonShadow);
     const QColor darkShadow = QColor(0, 0, 0);
     const auto bevel = [&](const QRect& box, const QColor& topLeft, const QColor& bottomRight) {
         p.setPen(topLeft);

@@ -2,9 +2,11 @@
 
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QRegion>
 #include <QScreen>
 #include <QTimer>
 #include <QWindow>
+#include <algorithm>
 #include <chrono>
 
 #include "toolkit/Application.h"
@@ -18,6 +20,21 @@ constexpr std::chrono::milliseconds kFramingWait{3000};
 }  // namespace
 
 FormWindow::FormWindow(Form& form) : QWidget(nullptr), form_(form) {}
+
+void FormWindow::clipToClientArea(QWidget& control, QSize client) {
+    const QRect inside = QRect(QPoint(0, 0), client).intersected(control.geometry()).translated(-control.pos());
+    // An empty region would clear the mask; a control wholly outside the
+    // client area keeps one point beyond its own area instead, which shows
+    // nothing of it.
+    control.setMask(inside.isEmpty() ? QRegion(-1, -1, 1, 1) : QRegion(inside));
+}
+
+bool FormWindow::eventFilter(QObject* watched, QEvent* event) {
+    if ((event->type() == QEvent::Move || event->type() == QEvent::Resize) && watched->parent() == this &&
+        watched->isWidgetType())
+        clipToClientArea(*static_cast<QWidget*>(watched), form_.clientPixels_);
+    return QWidget::eventFilter(watched, event);
+}
 
 void FormWindow::closeEvent(QCloseEvent* event) {
     // The form decides: unloading hides and disposes of this window.
@@ -74,8 +91,9 @@ void Form::Load() {
     // Fixed single border, no minimise or maximise button.
     window->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    window->setFixedSize(toPixels(static_cast<float>(look.clientTwips.width())),
-                         toPixels(static_cast<float>(look.clientTwips.height())));
+    clientPixels_ = QSize(toPixels(static_cast<float>(look.clientTwips.width())),
+                          toPixels(static_cast<float>(look.clientTwips.height())));
+    window->setFixedSize(clientPixels_);
     window_ = window;
     setLeft_.reset();
     setTop_.reset();
@@ -83,6 +101,7 @@ void Form::Load() {
     app_.formLoaded(*this);
     try {
         createControls(*window);
+        clipControlsToClientArea();
         Form_Load();
     } catch (...) {
         loading_ = false;
@@ -147,6 +166,14 @@ void Form::centreOnceFramed() {
         handle->setFramePosition(corner);
     else
         window_->move(corner);
+}
+
+void Form::clipControlsToClientArea() {
+    for (QWidget* control : window_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (control->isWindow()) continue;
+        window_->clipToClientArea(*control, clientPixels_);
+        control->installEventFilter(window_);
+    }
 }
 
 void Form::Unload() {
@@ -219,8 +246,12 @@ void Form::setTop(float twips) {
     setTop_ = twips;
 }
 
-float Form::ScaleWidth() const { return window_ ? toTwips(window_->width()) : 0.0f; }
-float Form::ScaleHeight() const { return window_ ? toTwips(window_->height()) : 0.0f; }
+// The client area is the window's inside up to the form's own size: a
+// window made larger holds the form at its top-left corner.
+float Form::ScaleWidth() const { return window_ ? toTwips(std::min(window_->width(), clientPixels_.width())) : 0.0f; }
+float Form::ScaleHeight() const {
+    return window_ ? toTwips(std::min(window_->height(), clientPixels_.height())) : 0.0f;
+}
 
 int Form::WindowState() const {
     if (!window_) return 0;

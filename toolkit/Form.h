@@ -20,7 +20,12 @@ class FormWindow : public QWidget {
 public:
     explicit FormWindow(class Form& form);
 
+    // Keeps each control the window holds from showing outside the form's
+    // client area, however large the window is made.
+    void clipToClientArea(QWidget& control, QSize client);
+
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
@@ -116,12 +121,17 @@ private:
     void resized();
     void placeOnScreen();
     void centreOnceFramed();
+    void clipControlsToClientArea();
 
     Application& app_;
     QPointer<FormWindow> window_;
     // Twips last set through Left/Top, kept while the window has not moved,
     // so that a fractional position reads back as it was set.
     std::optional<float> setLeft_, setTop_;
+    // The client area the form is laid out for, in pixels. A window made
+    // larger (tiled, or resized where no window manager keeps it at its
+    // fixed size) shows the form's background beyond it.
+    QSize clientPixels_;
     bool loading_ = false;
     // A freshly loaded window is placed when it is first shown, whether the
     // show loaded it or a Load before it did.

@@ -2,11 +2,14 @@
 
 #include <QFontMetricsF>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPalette>
 #include <QPlainTextEdit>
 #include <QTextCursor>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <functional>
+#include <utility>
 
 namespace toolkit {
 
@@ -25,6 +28,28 @@ bool reordersOrSplits(char16_t c) {
     return c == 0x061C || c == 0x200E || c == 0x200F || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069) ||
            c == 0x2028 || c == 0x2029;
 }
+
+// Turns the editor's double click into selecting its whole text.
+class DoubleClickSelectsAll : public QObject {
+public:
+    DoubleClickSelectsAll(QWidget* editor, std::function<void()> selectAll)
+        : QObject(editor), selectAll_(std::move(selectAll)) {
+        editor->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::MouseButtonDblClick &&
+            static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+            selectAll_();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> selectAll_;
+};
 
 QString toShown(QString text, bool multiLine) {
     for (QChar& c : text)
@@ -144,6 +169,18 @@ void TextBox::setLocked(bool locked) {
 
 void TextBox::setAlignment(Qt::Alignment alignment) {
     if (line_) line_->setAlignment(alignment);
+}
+
+void TextBox::setDoubleClickSelectsAll(bool selectsAll) {
+    delete selectAllOnDoubleClick_;  // a child of the editor, or null
+    selectAllOnDoubleClick_ = nullptr;
+    if (!selectsAll) return;
+    selectAllOnDoubleClick_ = new DoubleClickSelectsAll(editor(), [this] {
+        if (line_) line_->selectAll();
+        if (plain_) plain_->selectAll();
+        selStart_ = 0;
+        selLength_ = static_cast<int>(text_.size());
+    });
 }
 
 void TextBox::changeEvent(QEvent* event) {

@@ -35,6 +35,9 @@ public:
     void setColors(const QColor& text, const QColor& background);
     void setLocked(bool locked);
     void setAlignment(Qt::Alignment alignment);
+    // A double click selects the whole text rather than one word: for a box
+    // holding one value, an address say, whose dots would split it.
+    void setDoubleClickSelectsAll(bool selectsAll);
     QWidget* editor() const;
     // The name assistive technology reads for the box and its editor,
     // usually the caption of the label beside it.
@@ -58,6 +61,7 @@ private:
     bool syncing_ = false;
     QLineEdit* line_ = nullptr;
     QPlainTextEdit* plain_ = nullptr;
+    QObject* selectAllOnDoubleClick_ = nullptr;
 };
 
 }  // namespace toolkit

@@ -17,6 +17,7 @@ packages=(
   hyperfine libxcb1-dev libfontconfig-dev
   dbus-daemon libglib2.0-bin at-spi2-core
   libwayland-dev qt6-wayland weston xwayland
+  qt6-gtk-platformtheme gnome-themes-extra
   clang-format clang-tidy
 )
 

@@ -2,6 +2,9 @@
 // display answers.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <set>
 #include <string>
 
@@ -11,9 +14,10 @@
 namespace {
 
 // Probes that answer for the displays named, and count nothing else.
-app::DisplayProbes answering(std::set<std::string> x11, std::set<std::string> wayland) {
+app::DisplayProbes answering(std::set<std::string> x11, std::set<std::string> wayland, int waylandScale = 1) {
     return {[x11](const std::string& d) { return x11.count(d) > 0; },
-            [wayland](const std::string& d) { return wayland.count(d) > 0; }};
+            [wayland](const std::string& d) { return wayland.count(d) > 0; },
+            [wayland, waylandScale](const std::string& d) { return wayland.count(d) > 0 ? waylandScale : 0; }};
 }
 
 TEST(DisplayChoice, AnXDisplayIsPreferredAndWaylandTakenWhenNoXDisplayAnswers) {
@@ -22,6 +26,18 @@ TEST(DisplayChoice, AnXDisplayIsPreferredAndWaylandTakenWhenNoXDisplayAnswers) {
     // XWayland gone or not started: natively.
     EXPECT_EQ(app::chooseDisplay({"", ":0", "wayland-0"}, answering({}, {"wayland-0"})).platform, "wayland");
     EXPECT_EQ(app::chooseDisplay({"", "", "wayland-1"}, answering({}, {"wayland-1"})).platform, "wayland");
+}
+
+TEST(DisplayChoice, AScaledWaylandSessionIsTakenNativelyAndTheVariableStillDecides) {
+    // XWayland would draw the window at scale 1 and the compositor enlarge it.
+    EXPECT_EQ(app::chooseDisplay({"", ":0", "wayland-0"}, answering({":0"}, {"wayland-0"}, 2)).platform, "wayland");
+    // Not when the Wayland display does not answer, and not at scale 1.
+    EXPECT_EQ(app::chooseDisplay({"", ":0", "wayland-0"}, answering({":0"}, {}, 2)).platform, "xcb");
+    EXPECT_EQ(app::chooseDisplay({"", ":0", "wayland-0"}, answering({":0"}, {"wayland-0"}, 1)).platform, "xcb");
+    EXPECT_EQ(app::chooseDisplay({"", ":0", ""}, answering({":0"}, {"wayland-0"}, 2)).platform, "xcb");
+    // QT_QPA_PLATFORM=xcb keeps XWayland, scaled or not.
+    EXPECT_EQ(app::chooseDisplay({"xcb", ":0", "wayland-0"}, answering({":0"}, {"wayland-0"}, 2)).platform, "");
+    EXPECT_EQ(app::chooseDisplay({"xcb", ":0", "wayland-0"}, answering({":0"}, {"wayland-0"}, 2)).problem, "");
 }
 
 TEST(DisplayChoice, QtPlatformVariableDecidesAndOnlyItsDisplaysCount) {
@@ -50,6 +66,27 @@ TEST(DisplayChoice, WithoutADisplayTheProgramSaysWhatIsMissingInOneLineAndEndsWi
                                        runtime + "' " + program + " 2>&1; echo status=$?"),
               "Lumenfold: cannot open a window: the X display :4093 does not answer, and the Wayland display "
               "lumenfold-nobody does not answer\nstatus=1\n");
+}
+
+// An X server that refuses the connection (it wants a cookie, none is
+// given): its reason is the probe's answer, not a line for the user, who
+// reads only the program's own line.
+TEST(DisplayChoice, AnXServerThatRefusesLeavesNoStrayLineOnStandardError) {
+    const std::string folder = ::testing::TempDir() + "lumenfold-refusing-x-" + std::to_string(getpid());
+    const std::string program = "'" LUMENFOLD_EXECUTABLE "'";
+    const std::string output = testing_support::capture(
+        "f='" + folder +
+        "'; mkdir -p \"$f\" && xauth -q -f \"$f/auth\" add :0 MIT-MAGIC-COOKIE-1 $(mcookie) && "
+        "{ Xvfb -displayfd 3 -auth \"$f/auth\" -nolisten tcp 3>\"$f/display\" >/dev/null 2>&1 & x=$!; } && "
+        "for i in $(seq 100); do [ -s \"$f/display\" ] && break; sleep 0.05; done && "
+        "env -i DISPLAY=:$(cat \"$f/display\") WAYLAND_DISPLAY=lumenfold-nobody XDG_RUNTIME_DIR=\"$f\" " +
+        program + " 2>&1; echo status=$?; kill $x; wait $x 2>/dev/null; rm -rf \"$f\"");
+    EXPECT_TRUE(output.starts_with("Lumenfold: cannot open a window: the X display :")) << output;
+    EXPECT_TRUE(
+        output.ends_with(" does not answer, and the Wayland display lumenfold-nobody does not answer\n"
+                         "status=1\n"))
+        << output;
+    EXPECT_EQ(std::count(output.begin(), output.end(), '\n'), 2) << output;
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QImage>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
@@ -19,6 +20,7 @@
 #include "app/Form1.h"
 #include "app/Identity.h"
 #include "tests/support/Fakes.h"
+#include "toolkit/SystemColors.h"
 #include "toolkit/Twips.h"
 
 using testing_support::FakePlatform;
@@ -92,8 +94,8 @@ QColor rgb(int r, int g, int b) { return QColor(r, g, b); }
 std::function<QColor()> fixed(int r, int g, int b) {
     return [=] { return rgb(r, g, b); };
 }
-std::function<QColor()> system(QPalette::ColorRole role, const char* widgetClass = nullptr) {
-    return [=] { return (widgetClass ? QApplication::palette(widgetClass) : QApplication::palette()).color(role); };
+std::function<QColor()> system(toolkit::SystemColor color) {
+    return [=] { return toolkit::systemColor(color); };
 }
 
 #define CONTROL(member) [](const app::Form1& f) -> QWidget* { return f.member; }
@@ -107,9 +109,9 @@ std::vector<Row> layoutTable() {
         {"txtStatus2", CONTROL(txtStatus2), Container::Window, 5640, 1080, 735, 285, Sizing::Fixed, kWindowFont,
          nullptr, nullptr, true, 8, ""},
         {"WAN", CONTROL(WAN), Container::Tab0, 2280, 600, 3015, 405, Sizing::Fixed, kReadout, green,
-         system(QPalette::WindowText), true, 1, ""},
+         system(toolkit::SystemColor::WindowText), true, 1, ""},
         {"LAN", CONTROL(LAN), Container::Tab0, 2280, 1090, 3015, 405, Sizing::Fixed, kReadout, green,
-         system(QPalette::WindowText, "QMenu"), true, 2, ""},
+         system(toolkit::SystemColor::MenuText), true, 2, ""},
         {"txtStatus", CONTROL(txtStatus), Container::Tab0, 5280, 600, 3015, 405, Sizing::Fixed, kReadout, green,
          black, true, 3, ""},
         {"Picture1", CONTROL(Picture1), Container::Tab0, 0, 360, 5520, 2625, Sizing::Fixed, std::nullopt, nullptr,
@@ -127,11 +129,11 @@ std::vector<Row> layoutTable() {
         {"chkstatus", CONTROL(chkstatus), Container::Picture1, 240, 1720, 2055, 340, Sizing::Fixed, kButtonFont, green,
          black, false, 17, ""},
         {"chkgreen", CONTROL(chkgreen), Container::Picture1, 2250, 1720, 1040, 340, Sizing::Fixed, kButtonFont,
-         system(QPalette::WindowText), green, false, 14, ""},
+         system(toolkit::SystemColor::WindowText), green, false, 14, ""},
         {"chkyellow", CONTROL(chkyellow), Container::Picture1, 3260, 1720, 1030, 340, Sizing::Fixed, kButtonFont,
-         system(QPalette::ButtonText), fixed(255, 255, 0), false, 15, ""},
+         system(toolkit::SystemColor::ButtonText), fixed(255, 255, 0), false, 15, ""},
         {"chkred", CONTROL(chkred), Container::Picture1, 4260, 1720, 1010, 340, Sizing::Fixed, kButtonFont,
-         system(QPalette::ButtonText), fixed(255, 0, 0), false, 16, ""},
+         system(toolkit::SystemColor::ButtonText), fixed(255, 0, 0), false, 16, ""},
         {"chkAdp", CONTROL(chkAdp), Container::Picture1, 240, 2040, 2055, 340, Sizing::Fixed, kButtonFont, green,
          black, true, 23, ""},
         {"chkReload", CONTROL(chkReload), Container::Picture1, 2240, 2040, 3030, 340, Sizing::Fixed, kButtonFont, green,
@@ -356,7 +358,7 @@ TEST_F(Layout, TheTabsHaveTheirCaptionsInTheDigitalFont) {
     EXPECT_TRUE(f.bold());
     EXPECT_TRUE(f.italic());
     EXPECT_EQ(form.SSTTab0->tabCaptionColor(), QColor(0, 0, 0));
-    EXPECT_EQ(form.SSTTab0->tabFaceColor(), QApplication::palette().color(QPalette::Button));
+    EXPECT_EQ(form.SSTTab0->tabFaceColor(), toolkit::systemColor(toolkit::SystemColor::ButtonFace));
     // Each caption fits its tab in whatever font stands in.
     const QFontMetrics metrics(f);
     for (int i = 0; i < 3; ++i)
@@ -644,6 +646,52 @@ TEST_F(Layout, TheCommandsShowTheHandCursor) {
         EXPECT_EQ(command->cursor().pixmap().size(), QSize(32, 32));
     }
     EXPECT_NE(form.chkred->cursor().shape(), Qt::BitmapCursor);
+}
+
+// Tiled, or resized where no window manager keeps its fixed size, the
+// window holds the form at its top-left corner: beyond the client area is
+// the form's black background, and nothing of txtStatus2 or of the tab
+// control's cut-off edges shows there.
+TEST_F(Layout, AWindowLargerThanTheFormShowsOnlyTheForm) {
+    CreatedForm1 form(runtime, fakes.platform);
+    form.Show();
+    form.txtStatus2->setText(QStringLiteral("online"));
+    QCoreApplication::sendPostedEvents();
+    form.window()->setFixedSize(600, 400);  // as a tiling window manager makes it
+    EXPECT_FLOAT_EQ(form.ScaleWidth(), 5490);
+    EXPECT_FLOAT_EQ(form.ScaleHeight(), 2940);
+    const QImage shot = form.window()->grab().toImage();
+    int seen = 0;
+    for (int y = 0; y < 400; ++y)
+        for (int x = 0; x < 600; ++x)
+            if ((x >= 366 || y >= 196) && pixelAt(shot, QPoint(x, y)) != QColor(0, 0, 0)) ++seen;
+    EXPECT_EQ(seen, 0) << "pixels beyond the client area that are not the form's background";
+    // Inside, the form is drawn as ever.
+    EXPECT_EQ(pixelAt(shot, form.SSTTab0->tabRect(0).center()), form.SSTTab0->tabFaceColor());
+}
+
+// An address is copied in one gesture: a double click selects all of it,
+// not one group of digits, and the box stays editable.
+TEST_F(Layout, ADoubleClickSelectsTheWholeAddress) {
+    CreatedForm1 form(runtime, fakes.platform);
+    form.Show();
+    for (toolkit::TextBox* box : {form.WAN, form.LAN, form.txtLocal}) {
+        box->setText(QStringLiteral("192.168.1.10"));
+        QCoreApplication::sendPostedEvents();
+        auto* editor = qobject_cast<QLineEdit*>(box->editor());
+        ASSERT_NE(editor, nullptr);
+        const QPointF onDigits(editor->width() * 0.6, editor->height() / 2.0);
+        for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease, QEvent::MouseButtonDblClick,
+                                  QEvent::MouseButtonRelease}) {
+            QMouseEvent event(type, onDigits, editor->mapToGlobal(onDigits), Qt::LeftButton,
+                              type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(editor, &event);
+        }
+        EXPECT_EQ(editor->selectedText(), QStringLiteral("192.168.1.10"));
+        EXPECT_EQ(box->SelStart(), 0);
+        EXPECT_EQ(box->SelLength(), 12);
+        EXPECT_FALSE(editor->isReadOnly());
+    }
 }
 
 }  // namespace

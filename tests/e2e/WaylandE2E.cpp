@@ -10,6 +10,7 @@
 #include <fstream>
 #include <thread>
 
+#include "platform/linux/Displays.h"
 #include "probes/Connectivity.h"
 #include "probes/PublicAddress.h"
 #include "tests/support/Desktop.h"
@@ -131,6 +132,20 @@ TEST_F(Wayland, NativeWindowShowsTheReadOutsComesForwardAndSurvivesAMaximiseRequ
     }
     step("quit");
     EXPECT_EQ(runner->wait(10s), std::optional<int>(0));
+}
+
+// The output scale the display choice rests on, as the compositor tells it:
+// 1 at normal size, 2 when weston draws its output at twice the size.
+TEST(WaylandScale, TheProbeReadsTheCompositorsOutputScale) {
+    if (const std::string why = desktopUnavailableReason(); !why.empty()) GTEST_SKIP() << why;
+    const std::filesystem::path runtime =
+        std::filesystem::temp_directory_path() / ("lumenfold-scale-" + std::to_string(getpid()));
+    for (int scale : {1, 2}) {
+        HeadlessWeston weston(runtime / std::to_string(scale), 640, 480, scale);
+        EXPECT_EQ(platform::gnulinux::waylandOutputScale(weston.socketPath()), scale);
+    }
+    EXPECT_EQ(platform::gnulinux::waylandOutputScale((runtime / "nobody").string()), 0);
+    std::filesystem::remove_all(runtime);
 }
 
 }  // namespace

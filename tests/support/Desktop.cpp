@@ -229,7 +229,7 @@ std::string VirtualDesktop::describe() const {
            "managed windows:\n" + run("wmctrl -l 2>&1");
 }
 
-HeadlessWeston::HeadlessWeston(const std::filesystem::path& runtimeFolder, int width, int height)
+HeadlessWeston::HeadlessWeston(const std::filesystem::path& runtimeFolder, int width, int height, int scale)
     : runtime_(runtimeFolder), socket_("lumenfold-" + std::to_string(getpid())) {
     // Wayland wants the runtime folder private to its user.
     std::filesystem::create_directories(runtime_);
@@ -240,6 +240,7 @@ HeadlessWeston::HeadlessWeston(const std::filesystem::path& runtimeFolder, int w
                                                  "--no-config", "--debug", "--idle-time=0",
                                                  "--socket=" + socket_, "--width=" + std::to_string(width),
                                                  "--height=" + std::to_string(height),
+                                                 "--scale=" + std::to_string(scale),
                                                  "--log=" + (runtime_ / "weston.log").string()},
                         std::vector<std::string>{"XDG_RUNTIME_DIR=" + runtime_.string()});
     for (int attempt = 0; attempt < 200; ++attempt) {

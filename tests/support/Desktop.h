@@ -83,11 +83,14 @@ private:
 class HeadlessWeston {
 public:
     // Throws std::runtime_error when weston does not start.
-    HeadlessWeston(const std::filesystem::path& runtimeFolder, int width, int height);
+    HeadlessWeston(const std::filesystem::path& runtimeFolder, int width, int height, int scale = 1);
     ~HeadlessWeston();
 
     // XDG_RUNTIME_DIR and WAYLAND_DISPLAY, for a client of this compositor.
     std::vector<std::string> environment() const;
+    // The compositor's socket as an absolute path, which a client can
+    // connect to without XDG_RUNTIME_DIR.
+    std::string socketPath() const { return (runtime_ / socket_).string(); }
 
     // One top-level window on screen, as the compositor's scene graph has it.
     struct Window {
