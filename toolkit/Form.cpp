@@ -7,6 +7,7 @@
 #include <QWindow>
 #include <chrono>
 
+#include "toolkit/Accessibility.h"
 #include "toolkit/Application.h"
 #include "toolkit/Controls.h"
 #include "toolkit/Twips.h"
@@ -17,7 +18,7 @@ namespace {
 constexpr std::chrono::milliseconds kFramingWait{3000};
 }  // namespace
 
-FormWindow::FormWindow(Form& form) : QWidget(nullptr), form_(form) {}
+FormWindow::FormWindow(Form& form) : QWidget(nullptr), form_(form) { installAccessibility(); }
 
 void FormWindow::closeEvent(QCloseEvent* event) {
     // The form decides: unloading hides and disposes of this window.

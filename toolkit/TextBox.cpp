@@ -67,6 +67,8 @@ TextBox::TextBox(QWidget* parent, bool multiLine, ScrollBars scrollBars)
         // A horizontal scroll bar means long lines scroll instead of wrapping.
         plain_->setLineWrapMode(horizontal ? QPlainTextEdit::NoWrap : QPlainTextEdit::WidgetWidth);
         layout->addWidget(plain_);
+        // Tab moves on, as in every dialog; a tab character comes in by paste.
+        plain_->setTabChangesFocus(true);
         setFocusProxy(plain_);
         setFocusPolicy(plain_->focusPolicy());
         applyTabStops();
@@ -101,10 +103,12 @@ QWidget* TextBox::editor() const { return multiLine_ ? static_cast<QWidget*>(pla
 QString TextBox::Text() const { return text_; }
 
 void TextBox::setText(const QString& text) {
+    const QString before = text_;
     text_ = cutAtNul(text);
     selStart_ = 0;
     selLength_ = 0;
     scheduleSync();
+    if (text_ != before) emit Change();
 }
 
 void TextBox::setSelText(const QString& text) {
@@ -115,6 +119,7 @@ void TextBox::setSelText(const QString& text) {
     selStart_ = start + static_cast<int>(inserted.size());
     selLength_ = 0;
     scheduleSync();
+    if (!inserted.isEmpty() || length > 0) emit Change();
 }
 
 void TextBox::setSelStart(int position) {
@@ -188,6 +193,12 @@ void TextBox::syncEditor() {
 }
 
 void TextBox::takeEditorText() {
+    const QString before = text_;
+    takeEditorTextAndCaret();
+    if (text_ != before) emit Change();
+}
+
+void TextBox::takeEditorTextAndCaret() {
     if (plain_) {
         text_ = plain_->toPlainText().replace(u'\n', QStringLiteral("\r\n"));
         const QTextCursor c = plain_->textCursor();
