@@ -4,7 +4,9 @@
 #include <QAccessibleObject>
 #include <QAccessibleWidget>
 #include <QApplication>
+#include <QFontMetrics>
 #include <QHash>
+#include <QLineEdit>
 #include <QPointer>
 #include <QTimer>
 #include <chrono>
@@ -61,6 +63,112 @@ public:
         if (kind == QAccessible::Name || kind == QAccessible::Description) return {};
         return QAccessibleWidget::text(kind);
     }
+};
+
+// The editor of a single-line text box. Qt's own reading of a line edit
+// takes "line" for a line-break opportunity, so that a screen reader heard
+// "203.0.113.4" for 203.0.113.45 and "Nul" for Null; a single-line box has
+// one line, its whole text.
+class LineEditorAccessible : public QAccessibleWidget,
+                             public QAccessibleTextInterface,
+                             public QAccessibleEditableTextInterface {
+public:
+    explicit LineEditorAccessible(QLineEdit* edit) : QAccessibleWidget(edit, QAccessible::EditableText) {}
+
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        if (type == QAccessible::TextInterface) return static_cast<QAccessibleTextInterface*>(this);
+        if (type == QAccessible::EditableTextInterface) return static_cast<QAccessibleEditableTextInterface*>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+    QString text(QAccessible::Text kind) const override {
+        if (kind == QAccessible::Value) return edit()->text();
+        return QAccessibleWidget::text(kind);
+    }
+    QAccessible::State state() const override {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.editable = !edit()->isReadOnly();
+        state.readOnly = edit()->isReadOnly();
+        state.selectableText = true;
+        return state;
+    }
+
+    // Text
+    void selection(int index, int* start, int* end) const override {
+        *start = *end = 0;
+        if (index != 0 || !edit()->hasSelectedText()) return;
+        *start = edit()->selectionStart();
+        *end = *start + static_cast<int>(edit()->selectedText().size());
+    }
+    int selectionCount() const override { return edit()->hasSelectedText() ? 1 : 0; }
+    void addSelection(int start, int end) override { setSelection(0, start, end); }
+    void removeSelection(int index) override {
+        if (index == 0) edit()->deselect();
+    }
+    void setSelection(int index, int start, int end) override {
+        if (index == 0) edit()->setSelection(start, end - start);
+    }
+    int cursorPosition() const override { return edit()->cursorPosition(); }
+    void setCursorPosition(int position) override { edit()->setCursorPosition(position); }
+    QString text(int start, int end) const override { return edit()->text().mid(start, end - start); }
+    int characterCount() const override { return static_cast<int>(edit()->text().size()); }
+    QRect characterRect(int offset) const override {
+        // Measured from where the caret stands, which the editor knows.
+        const QString text = edit()->text();
+        const QFontMetrics metrics(edit()->font());
+        const QRect caret = edit()->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+        const int caretX = caret.center().x();
+        const int x = caretX + metrics.horizontalAdvance(text.left(offset)) -
+                      metrics.horizontalAdvance(text.left(edit()->cursorPosition()));
+        const int width = offset < text.size() ? metrics.horizontalAdvance(text.at(offset)) : 1;
+        const QRect local(x, caret.top(), width, caret.height());
+        return QRect(edit()->mapToGlobal(local.topLeft()), local.size());
+    }
+    int offsetAtPoint(const QPoint& point) const override {
+        return edit()->cursorPositionAt(edit()->mapFromGlobal(point));
+    }
+    void scrollToSubstring(int, int end) override { edit()->setCursorPosition(end); }
+    QString attributes(int, int* start, int* end) const override {
+        *start = 0;
+        *end = characterCount();
+        return {};
+    }
+    QString textAtOffset(int offset, QAccessible::TextBoundaryType type, int* start, int* end) const override {
+        if (type == QAccessible::LineBoundary || type == QAccessible::ParagraphBoundary ||
+            type == QAccessible::NoBoundary) {
+            *start = 0;
+            *end = characterCount();
+            return edit()->text();
+        }
+        return QAccessibleTextInterface::textAtOffset(offset, type, start, end);
+    }
+    QString textBeforeOffset(int offset, QAccessible::TextBoundaryType type, int* start, int* end) const override {
+        if (type == QAccessible::LineBoundary || type == QAccessible::ParagraphBoundary ||
+            type == QAccessible::NoBoundary) {
+            *start = *end = -1;
+            return {};
+        }
+        return QAccessibleTextInterface::textBeforeOffset(offset, type, start, end);
+    }
+    QString textAfterOffset(int offset, QAccessible::TextBoundaryType type, int* start, int* end) const override {
+        if (type == QAccessible::LineBoundary || type == QAccessible::ParagraphBoundary ||
+            type == QAccessible::NoBoundary) {
+            *start = *end = -1;
+            return {};
+        }
+        return QAccessibleTextInterface::textAfterOffset(offset, type, start, end);
+    }
+
+    // Editable text: as typing would, so the text box hears of it.
+    void deleteText(int start, int end) override { replaceText(start, end, QString()); }
+    void insertText(int offset, const QString& text) override { replaceText(offset, offset, text); }
+    void replaceText(int start, int end, const QString& text) override {
+        if (edit()->isReadOnly()) return;
+        edit()->setSelection(start, end - start);
+        edit()->insert(text);
+    }
+
+private:
+    QLineEdit* edit() const { return static_cast<QLineEdit*>(widget()); }
 };
 
 // A picture box that holds controls is a panel; one that only shows a
@@ -136,8 +244,8 @@ public:
             if (role == CheckBoxRole::Lamp) return lampReading(name, caption);
             return name.isEmpty() ? caption : name;
         }
-        if (kind == QAccessible::Description && role == CheckBoxRole::CheckBox && !name.isEmpty() &&
-            name != caption && !caption.isEmpty())
+        if (kind == QAccessible::Description && role == CheckBoxRole::CheckBox && !name.isEmpty() && name != caption &&
+            !caption.isEmpty())
             return caption;
         return QAccessibleWidget::text(kind);
     }
@@ -328,6 +436,8 @@ QAccessibleInterface* toolkitFactory(const QString& className, QObject* object) 
     auto* widget = static_cast<QWidget*>(object);
     if (is<FormWindow>(className)) return new FormWindowAccessible(widget);
     if (is<TextBox>(className)) return new TextBoxAccessible(widget);
+    if (className == QLatin1String("QLineEdit") && qobject_cast<TextBox*>(widget->parent()))
+        return new LineEditorAccessible(static_cast<QLineEdit*>(widget));
     if (is<PictureBox>(className)) return new PictureBoxAccessible(widget);
     if (is<Image>(className)) return new QAccessibleWidget(widget, QAccessible::Graphic);
     if (is<ProgressBar>(className)) return new ProgressBarAccessible(static_cast<ProgressBar*>(widget));

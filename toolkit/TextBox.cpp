@@ -8,6 +8,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "toolkit/Accessibility.h"
+
 namespace toolkit {
 
 namespace {
@@ -56,6 +58,7 @@ int shownPosition(const QString& held, int heldPos) {
 
 TextBox::TextBox(QWidget* parent, bool multiLine, ScrollBars scrollBars)
     : Control<QFrame>(parent), multiLine_(multiLine) {
+    installAccessibility();
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     if (multiLine_) {

@@ -91,49 +91,66 @@ pids+=($!)
 for _ in $(seq 100); do grep -q "SPEECH OUTPUT\|Orca is" "$log" 2>/dev/null && break; sleep 0.2; done
 sleep 2
 
-seen=0
-said() {  # prints the speech since the last call, under a heading
-  sleep "${2:-2}"
-  # Then until Orca has been quiet for a second: on a busy machine it
-  # speaks seconds after the key.
-  local size=-1 waited=0
-  while [ "$size" != "$(stat -c %s "$log")" ] && [ "$waited" -lt 20 ]; do
-    size="$(stat -c %s "$log")"; sleep 1; waited=$((waited + 1))
-  done
-  echo "== $1"
-  seen="$(python3 - "$log" "$seen" <<'PY'
-import re, sys
-text = open(sys.argv[1], encoding="utf-8", errors="replace").read()
-spoken = re.findall(r"SPEECH OUTPUT: '(.*?)' ?\{'established", text, re.S)
-for line in spoken[int(sys.argv[2]):]:
-    print('  "' + line.replace("\n", " / ").strip() + '"', file=sys.stderr)
-print(len(spoken))
-PY
-)" 2>&1
+# Each step is noted with the time it began; at the end every utterance in
+# Orca's log goes under the last step begun before Orca spoke it.
+steps="$scratch/steps"
+: >"$steps"
+step() {  # step NAME SECONDS [KEY...]: note the step, press the keys, give Orca SECONDS
+  echo "$(date +%H:%M:%S.%N | cut -c1-15) $1" >>"$steps"
+  local seconds="$2"
+  shift 2
+  [ $# -eq 0 ] || xdotool key --delay 150 "$@"
+  sleep "$seconds"
 }
-said "(orca started)" 0
+transcript() {
+  python3 - "$log" "$steps" <<'PY'
+import re, sys
+log = open(sys.argv[1], encoding="utf-8", errors="replace").read()
+steps = [l.rstrip("\n").split(" ", 1) for l in open(sys.argv[2]) if l.strip()]
+# What it speaks, and what it reads in a say-all (handed to the speech
+# server in one go, so logged apart).
+spoken = re.findall(r"^(\d\d:\d\d:\d\d\.\d+) - (?:SPEECH OUTPUT: |DEFAULT SAY ALL: \[[^]]*\] )'(.*?)'(?: ?\{'established| \(\d)",
+                    log, re.S | re.M)
+current = -1
+for time, text in spoken:
+    while current + 1 < len(steps) and steps[current + 1][0] <= time:
+        current += 1
+        print("== " + steps[current][1])
+    if current < 0:
+        continue
+    print('  "' + re.sub(r"\s*\n\s*", " / ", text.strip()) + '"')
+while current + 1 < len(steps):
+    current += 1
+    print("== " + steps[current][1])
+PY
+}
 
+step "(Orca running)" 0
 env -u http_proxy -u HTTP_PROXY -u https_proxy -u HTTPS_PROXY -u all_proxy -u ALL_PROXY \
   ip netns exec "$client" env QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_QPA_PLATFORM=xcb "$program" >/dev/null 2>&1 &
 pids+=($!)
-said "window appears" 2
-said "results arrive" 4
+step "start: the window appears (then the results, about 2 s later)" 7
 # The stops of the first tab, round to where the round began.
-for i in $(seq "${ORCA_TAB_ROUND:-6}"); do xdotool key Tab; said "Tab $i" 3; done
-xdotool key Right; said "Right (tab switch)" 2.5
-xdotool key ctrl+Tab; said "Ctrl+Tab" 2.5
-xdotool key ctrl+Page_Down; said "Ctrl+PageDown" 2.5
-xdotool key ctrl+Page_Up; said "Ctrl+PageUp" 2.5
-xdotool key ctrl+Page_Up; said "Ctrl+PageUp" 2.5
-xdotool key KP_Enter; said "where am I (KP_Enter)" 3
-xdotool key Insert+KP_Enter; said "read title (Insert+KP_Enter)" 3
-xdotool key Insert+KP_Enter Insert+KP_Enter; said "read status bar (Insert+KP_Enter twice)" 3
-# Back from the tab row is the last stop, Adapter Info.
-xdotool key shift+Tab; said "Shift+Tab" 2.5
-xdotool key KP_Enter; said "where am I (KP_Enter)" 3
-xdotool key space; said "Adapter Info opens" 6
-xdotool key KP_Enter; said "where am I (KP_Enter)" 3
-xdotool key ctrl+Home; said "Ctrl+Home" 2
-xdotool key KP_Add; said "say all (KP_Add)" 6
-xdotool key Tab; said "Tab in Adapter Info" 2.5
+for i in $(seq "${ORCA_TAB_ROUND:-6}"); do step "Tab $i" 3 Tab; done
+step "Right (tab switch)" 2.5 Right
+step "Ctrl+Tab" 2.5 ctrl+Tab
+step "Ctrl+PageDown" 2.5 ctrl+Page_Down
+step "Ctrl+PageUp" 2.5 ctrl+Page_Up
+step "Ctrl+PageUp" 2.5 ctrl+Page_Up
+step "Ctrl+Shift+Tab" 2.5 ctrl+shift+Tab
+step "where am I (KP_Enter)" 3 KP_Enter
+step "read title (Insert+KP_Enter)" 3 Insert+KP_Enter
+step "read status bar (Insert+KP_Enter twice)" 3 Insert+KP_Enter Insert+KP_Enter
+# Back from the tab row are the last stops, Adapter Info and Reload.
+step "Shift+Tab" 2.5 shift+Tab
+step "where am I (KP_Enter)" 3 KP_Enter
+step "Shift+Tab" 2.5 shift+Tab
+step "Reload (the window again, then its results)" 9 space
+step "Shift+Tab" 2.5 shift+Tab
+step "Adapter Info opens" 6 space
+step "where am I (KP_Enter)" 3 KP_Enter
+step "Ctrl+Home" 2 ctrl+Home
+step "say all (KP_Add)" 6 KP_Add
+step "Tab in Adapter Info" 2.5 Tab
+transcript
 if [ -n "${ORCA_TRANSCRIPT_LOG:-}" ]; then cp "$log" "$ORCA_TRANSCRIPT_LOG"; fi

@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Orca, the screen reader, against the real program: in the state "LAN And
+# WAN - Online" it must say what the window shows. Runs tools/orca-transcript.sh
+# (Xvfb, its own D-Bus and accessibility bus, network namespaces with local
+# servers) and looks in what Orca spoke for what a listener needs to hear.
+#   orca_test.sh SOURCE_DIR PROGRAM
+set -uo pipefail
+source_dir="${1:?usage: orca_test.sh SOURCE_DIR PROGRAM}"
+program="${2:?usage: orca_test.sh SOURCE_DIR PROGRAM}"
+skip() {
+  if [ "${LUMENFOLD_REQUIRE_NETNS:-}" = 1 ]; then echo "FAIL: cannot run, and CI requires it: $1"; exit 1; fi
+  echo "SKIP: $1"; exit 77
+}
+[ "$(id -u)" -eq 0 ] || skip "needs root for network namespaces"
+command -v orca >/dev/null || skip "orca is not installed (tools/setup.sh installs it)"
+[ -x /usr/libexec/at-spi-bus-launcher ] || skip "at-spi2-core is not installed"
+ip netns add "lf-orcacheck-$$" 2>/dev/null || skip "cannot make a network namespace"
+ip netns del "lf-orcacheck-$$"
+
+heard="$(mktemp)"
+trap 'rm -f "$heard"' EXIT
+"$source_dir/tools/orca-transcript.sh" lan-and-wan-online "$program" >"$heard" 2>&1
+cat "$heard"
+
+failed=0
+expect() {  # expect COUNT TEXT: TEXT is spoken COUNT times ("+" at least once)
+  local n
+  n="$(grep -cF -- "$2" "$heard")"
+  if { [ "$1" = + ] && [ "$n" -eq 0 ]; } || { [ "$1" != + ] && [ "$n" -ne "$1" ]; }; then
+    echo "FAIL: expected \"$2\" $1 time(s), heard it $n time(s)"
+    failed=1
+  fi
+}
+expect + '"{Qor} Lumenfold v1.5 frame."'            # the window is a frame
+expect 1 '"notification LAN And WAN - Online."'     # the state, once, unasked
+expect + 'Online Status: LAN And WAN - Online'      # and on the lamp bar
+expect + 'Green lamp: Online, lit'
+expect + 'Red lamp: off'                            # pressed, but dark
+expect + '"Your Wan Ip Is: text."'                  # text boxes named, as text
+expect + '"203.0.113.45 selected."'                 # the whole address
+expect + '"Reload push button."'
+expect + '"Adapter Info push button."'
+expect 0 'Probe result'                             # txtStatus2 takes no focus
+expect + '"Legend page tab."'                       # the tab switch heard
+expect + '"1 of 3."'                                # where am I on the tabs
+expect + '"Adapter Info frame."'
+expect + '"Adapter report text."'
+expect + '"notification 1 adapter(s) found.'        # the report, on opening
+exit "$failed"
