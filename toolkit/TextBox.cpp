@@ -1,6 +1,7 @@
 #include "toolkit/TextBox.h"
 
 #include <QFontMetricsF>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPalette>
 #include <QPlainTextEdit>
@@ -46,6 +47,23 @@ int heldPosition(const QString& held, int shownPosition) {
     }
     return i;
 }
+// A multi-line editor that never types a tab: Tab moves the focus on (Qt
+// has tried that before the key arrives here), and where there is nowhere
+// else to go, as in a window of one box, the key does nothing.
+class MultiLineEditor : public QPlainTextEdit {
+public:
+    using QPlainTextEdit::QPlainTextEdit;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if (event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab) {
+            event->ignore();
+            return;
+        }
+        QPlainTextEdit::keyPressEvent(event);
+    }
+};
+
 int shownPosition(const QString& held, int heldPos) {
     int shown = 0;
     for (int i = 0; i < heldPos && i < held.size(); ++i) {
@@ -62,7 +80,7 @@ TextBox::TextBox(QWidget* parent, bool multiLine, ScrollBars scrollBars)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     if (multiLine_) {
-        plain_ = new QPlainTextEdit(this);
+        plain_ = new MultiLineEditor(this);
         const bool horizontal = scrollBars == ScrollBars::Horizontal || scrollBars == ScrollBars::Both;
         const bool vertical = scrollBars == ScrollBars::Vertical || scrollBars == ScrollBars::Both;
         plain_->setHorizontalScrollBarPolicy(horizontal ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
