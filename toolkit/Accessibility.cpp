@@ -237,8 +237,8 @@ public:
     }
 
     QString text(QAccessible::Text kind) const override {
-        const QString name = box()->accessibleName();
-        const QString caption = box()->Caption();
+        QString name = box()->accessibleName();
+        QString caption = box()->Caption();
         const CheckBoxRole role = checkBoxRole(*box());
         if (kind == QAccessible::Name) {
             if (role == CheckBoxRole::Lamp) return lampReading(name, caption);

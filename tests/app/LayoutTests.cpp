@@ -649,29 +649,6 @@ TEST_F(Layout, AScreenReaderFindsAFrameOfNamedControlsAndPageTabs) {
     }
 }
 
-// A lamp is read as the legend shows it: lit while it has a caption, dark
-// when pressed without one. Commands are push buttons, pressed, not ticked.
-TEST_F(Layout, LampsReadAsLitOrOffAndCommandsAsButtons) {
-    CreatedForm1 form(runtime, fakes.platform);
-    form.Show();
-    // What the refresh cycle does for "LAN And WAN - Online".
-    form.chkred->setValue(1);
-    form.chkgreen->setCaption(QStringLiteral("Online"));
-    form.chkyellow->setCaption(QStringLiteral("WAN/LAN"));
-    QAccessibleInterface* red = QAccessible::queryAccessibleInterface(form.chkred);
-    EXPECT_EQ(red->text(QAccessible::Name), QStringLiteral("Red lamp: off"));
-    EXPECT_FALSE(red->state().checked) << "a pressed lamp without a caption is not lit";
-    EXPECT_FALSE(red->state().checkable);
-    EXPECT_EQ(accessibleText(form.chkgreen, QAccessible::Name), QStringLiteral("Green lamp: Online, lit"));
-    EXPECT_EQ(accessibleText(form.chkyellow, QAccessible::Name), QStringLiteral("Yellow lamp: WAN/LAN, lit"));
-    EXPECT_FALSE(red->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction()));
-
-    QAccessibleInterface* reload = QAccessible::queryAccessibleInterface(form.chkReload);
-    EXPECT_FALSE(reload->state().checkable);
-    ASSERT_NE(reload->actionInterface(), nullptr);
-    EXPECT_TRUE(reload->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction()));
-}
-
 // ---------------------------------------------------------------- drawing
 
 QColor pixelAt(const QImage& image, QPoint logical) {
