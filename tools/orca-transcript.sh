@@ -152,5 +152,12 @@ step "where am I (KP_Enter)" 3 KP_Enter
 step "Ctrl+Home" 2 ctrl+Home
 step "say all (KP_Add)" 6 KP_Add
 step "Tab in Adapter Info" 2.5 Tab
+# On a busy machine Orca speaks seconds behind the keys: let it catch up.
+size=-1
+for _ in $(seq 30); do
+  [ "$size" = "$(stat -c %s "$log")" ] && break
+  size="$(stat -c %s "$log")"
+  sleep 2
+done
 transcript
 if [ -n "${ORCA_TRANSCRIPT_LOG:-}" ]; then cp "$log" "$ORCA_TRANSCRIPT_LOG"; fi
