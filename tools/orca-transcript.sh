@@ -87,7 +87,8 @@ fi
 sleep 2
 log="$scratch/orca.log"
 orca -d braille -d main-window -d splash-window --debug-file="$log" >/dev/null 2>&1 &
-pids+=($!)
+orca_pid=$!
+pids+=($orca_pid)
 for _ in $(seq 100); do grep -q "SPEECH OUTPUT\|Orca is" "$log" 2>/dev/null && break; sleep 0.2; done
 sleep 2
 
@@ -152,12 +153,15 @@ step "where am I (KP_Enter)" 3 KP_Enter
 step "Ctrl+Home" 2 ctrl+Home
 step "say all (KP_Add)" 6 KP_Add
 step "Tab in Adapter Info" 2.5 Tab
-# On a busy machine Orca speaks seconds behind the keys: let it catch up.
+# On a busy machine Orca speaks seconds behind the keys: let it catch up,
+# then end it, which writes out the rest of its log.
 size=-1
 for _ in $(seq 30); do
   [ "$size" = "$(stat -c %s "$log")" ] && break
   size="$(stat -c %s "$log")"
   sleep 2
 done
+kill "$orca_pid" 2>/dev/null || true
+for _ in $(seq 50); do kill -0 "$orca_pid" 2>/dev/null || break; sleep 0.1; done
 transcript
 if [ -n "${ORCA_TRANSCRIPT_LOG:-}" ]; then cp "$log" "$ORCA_TRANSCRIPT_LOG"; fi
