@@ -3,6 +3,8 @@
 #include <QFont>
 #include <utility>
 
+#include "toolkit/Accessibility.h"
+
 namespace adapters {
 
 namespace {
@@ -27,15 +29,22 @@ void Form2::createControls(QWidget& window) {
     txtOut->Move(0, 0, 5295, 2775);
     txtOut->setColors(QColor(0, 255, 0), QColor(0, 0, 0));
     txtOut->setLocked(false);
+    txtOut->setAccessibleLabel(QStringLiteral("Adapter report"));
+    announcer_ = new toolkit::Announcer(&window);
     // First (and only) stop in the tab order.
     txtOut->setFocus();
 }
 
-void Form2::releaseControls() { txtOut = nullptr; }
+void Form2::releaseControls() {
+    txtOut = nullptr;
+    announcer_ = nullptr;
+}
 
 void Form2::Form_Load() {
     AdapterCount = GetAdaptsInfo::ListAdapters(adapterInfo_, Adapters);
     PrintReport();
+    // Read out as the window opens: the report is all the window has to say.
+    announcer_->announce(txtOut->Text());
     setLeft(Form1.ScaleWidth() / 60.0f + Form1.Left());
     setTop(Form1.ScaleHeight() / 7.0f + Form1.Top());
 }

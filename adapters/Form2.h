@@ -6,6 +6,7 @@
 
 #include "adapters/AdapterInfoApi.h"
 #include "adapters/GetAdaptsInfo.h"
+#include "toolkit/Accessibility.h"
 #include "toolkit/Controls.h"
 #include "toolkit/Form.h"
 
@@ -41,6 +42,8 @@ private:
     const toolkit::Form& Form1;
     AdapterInfoApi& adapterInfo_;
     QIcon icon_;
+    // Reads the report out as the window opens (null while not loaded).
+    toolkit::Announcer* announcer_ = nullptr;
 };
 
 }  // namespace adapters

@@ -8,6 +8,7 @@
 #include "app/Fonts.h"
 #include "app/Form1.h"
 #include "app/Identity.h"
+#include "toolkit/Accessibility.h"
 #include "toolkit/SystemColors.h"
 
 namespace app {
@@ -105,6 +106,7 @@ toolkit::CheckBox* lamp(QWidget* parent, const char* name, float left, float wid
     auto* check = graphicalCheck(parent, QString(), left, 1720, width, face, captionColor, tabIndex);
     check->setEnabled(false);
     check->setAccessibleName(QString::fromLatin1(name));
+    toolkit::setCheckBoxRole(*check, toolkit::CheckBoxRole::Lamp);
     return check;
 }
 
@@ -114,6 +116,7 @@ toolkit::CheckBox* command(QWidget* parent, const QString& caption, float left, 
     auto* check = graphicalCheck(parent, caption, left, 2040, width, kBlack, kGreen, tabIndex);
     check->setCursor(hand);
     check->setAccessibleName(caption);
+    toolkit::setCheckBoxRole(*check, toolkit::CheckBoxRole::Command);
     return check;
 }
 }  // namespace
@@ -156,7 +159,7 @@ void Form1::createControls(QWidget& window) {
     Picture1->setPicture(picturePath(kPanelPicturePath));
     Picture1->setBorder(true);
     Picture1->setTabIndex(4);
-    Picture1->setAccessibleName(QStringLiteral("Connection panel"));
+    Picture1->setAccessibleName(QStringLiteral("Connection"));
 
     // Inside the panel, back to front.
     WAN2 = panelLabel(Picture1, QStringLiteral("Your Wan Ip Is:"), 240, 270, 1740, 285, readoutFont(), 5);
@@ -169,6 +172,7 @@ void Form1::createControls(QWidget& window) {
     chkstatus = graphicalCheck(Picture1, QStringLiteral("Online Status:"), 240, 1720, 2055, kBlack, kGreen, 17);
     chkstatus->setEnabled(false);
     chkstatus->setAccessibleName(QStringLiteral("Online Status:"));
+    toolkit::setCheckBoxRole(*chkstatus, toolkit::CheckBoxRole::Caption);
     chkgreen = lamp(Picture1, "Green lamp", 2250, 1040, kGreen, windowTextColor(), 14);
     chkyellow = lamp(Picture1, "Yellow lamp", 3260, 1030, kYellow, buttonTextColor(), 15);
     chkred = lamp(Picture1, "Red lamp", 4260, 1010, kRed, buttonTextColor(), 16);
@@ -235,6 +239,16 @@ void Form1::createControls(QWidget& window) {
     Qor->setToolTip(QStringLiteral("Click to visit Tarnwick"));
     Qor->setTabIndex(12);
     Qor->setAccessibleName(Qor->Caption());
+
+    // The status text is never shown: the lamp bar's caption carries it for
+    // a listener, and it is announced as it is set.
+    auto* announcer = new toolkit::Announcer(&window);
+    QObject::connect(txtStatus, &toolkit::TextBox::Change, announcer, [this, announcer] {
+        const QString status = txtStatus->Text();
+        const QString caption = chkstatus->Caption();
+        chkstatus->setAccessibleName(status.isEmpty() ? caption : caption + QStringLiteral(" ") + status);
+        announcer->announce(status);
+    });
 
     toolkit::orderFocusByTabIndex(window);
     bindTimer(Timer1, [this] { Timer1_Timer(); });

@@ -1,68 +1,19 @@
 #include "toolkit/CheckBox.h"
 
 #include <QAccessible>
-#include <QAccessibleWidget>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPen>
 
+#include "toolkit/Accessibility.h"
 #include "toolkit/SystemColors.h"
 
 namespace toolkit {
 
-// What assistive technology learns of a check box: its role, its checked
-// state, its name and, for a lamp named by its colour, its caption.
-class CheckBoxAccessible : public QAccessibleWidget {
-public:
-    explicit CheckBoxAccessible(CheckBox* box) : QAccessibleWidget(box, QAccessible::CheckBox) {}
-
-    QAccessible::State state() const override {
-        QAccessible::State state = QAccessibleWidget::state();
-        state.checkable = true;
-        state.checked = box()->Value() == 1;
-        return state;
-    }
-
-    QString text(QAccessible::Text kind) const override {
-        const QString name = box()->accessibleName();
-        QString caption = box()->Caption();
-        if (kind == QAccessible::Name) return name.isEmpty() ? caption : name;
-        if (kind == QAccessible::Description && !name.isEmpty() && name != caption && !caption.isEmpty())
-            return caption;
-        return QAccessibleWidget::text(kind);
-    }
-
-    QStringList actionNames() const override {
-        QStringList names = QAccessibleWidget::actionNames();
-        if (canBeClicked(*box())) names.prepend(toggleAction());
-        return names;
-    }
-
-    void doAction(const QString& action) override {
-        if (action == toggleAction() || action == pressAction()) {
-            if (canBeClicked(*box())) box()->toggleByUser();
-            return;
-        }
-        QAccessibleWidget::doAction(action);
-    }
-
-private:
-    CheckBox* box() const { return static_cast<CheckBox*>(widget()); }
-};
-
-namespace {
-QAccessibleInterface* checkBoxAccessibleFactory(const QString& className, QObject* object) {
-    if (className == QLatin1String(CheckBox::staticMetaObject.className()) && object && object->isWidgetType())
-        return new CheckBoxAccessible(static_cast<CheckBox*>(object));
-    return nullptr;
-}
-}  // namespace
-
 CheckBox::CheckBox(QWidget* parent)
     : Control<QWidget>(parent), face_(palette().color(QPalette::Button)), fore_(palette().color(QPalette::ButtonText)) {
-    static const bool factoryInstalled = (QAccessible::installFactory(checkBoxAccessibleFactory), true);
-    (void)factoryInstalled;
+    installAccessibility();
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
@@ -73,6 +24,7 @@ void CheckBox::setValue(int value) {
     update();
     QAccessible::State changed;
     changed.checked = true;
+    changed.pressed = true;
     QAccessibleStateChangeEvent event(this, changed);
     QAccessible::updateAccessibility(&event);
     emit Click();
@@ -82,9 +34,11 @@ void CheckBox::setCaption(const QString& caption) {
     if (caption == caption_) return;
     caption_ = caption;
     update();
-    QAccessibleEvent event(this,
-                           accessibleName().isEmpty() ? QAccessible::NameChanged : QAccessible::DescriptionChanged);
-    QAccessible::updateAccessibility(&event);
+    // The caption is the name, part of a lamp's name, or the description.
+    QAccessibleEvent named(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&named);
+    QAccessibleEvent described(this, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&described);
 }
 
 void CheckBox::setBackColor(const QColor& face) {

@@ -13,9 +13,8 @@ namespace toolkit {
 // that is drawn pressed while checked. Changing Value raises Click at once,
 // as a click by the user does; setting the value it has raises nothing.
 // A disabled one keeps its face and caption colours (a disabled lamp still
-// reads as a lamp) and ignores the mouse and the keyboard. Assistive
-// technology sees a check box with its checked state; when its accessible
-// name differs from its caption (a lamp), the caption is its description.
+// reads as a lamp) and ignores the mouse and the keyboard. What assistive
+// technology sees depends on what it stands for (setCheckBoxRole).
 class CheckBox : public Control<QWidget> {
     Q_OBJECT
 public:

@@ -53,7 +53,8 @@ public:
 
 // Chains the focus order of every control under the window by ascending
 // TabIndex, whatever their containers. Controls that take no focus keep
-// their place in the numbering but are skipped by the keyboard.
+// their place in the numbering but are skipped by the keyboard; so are
+// controls that lie wholly outside the window, which take no focus at all.
 void orderFocusByTabIndex(QWidget& window);
 
 }  // namespace toolkit

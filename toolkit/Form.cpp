@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <chrono>
 
+#include "toolkit/Accessibility.h"
 #include "toolkit/Application.h"
 #include "toolkit/Controls.h"
 #include "toolkit/Twips.h"
@@ -19,7 +20,7 @@ namespace {
 constexpr std::chrono::milliseconds kFramingWait{3000};
 }  // namespace
 
-FormWindow::FormWindow(Form& form) : QWidget(nullptr), form_(form) {}
+FormWindow::FormWindow(Form& form) : QWidget(nullptr), form_(form) { installAccessibility(); }
 
 void FormWindow::clipToClientArea(QWidget& control, QSize client) {
     const QRect inside = QRect(QPoint(0, 0), client).intersected(control.geometry()).translated(-control.pos());

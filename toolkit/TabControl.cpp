@@ -5,6 +5,10 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPen>
+#include <QShortcut>
+#include <QTimer>
+
+#include "toolkit/Accessibility.h"
 
 namespace toolkit {
 
@@ -14,15 +18,36 @@ TabControl::TabControl(QWidget* parent)
       face_(palette().color(QPalette::Button)),
       captionColor_(palette().color(QPalette::ButtonText)) {
     setFocusPolicy(Qt::TabFocus);
+    installAccessibility();
+    // As in every tabbed dialog, wherever the focus is inside it.
+    const auto shortcut = [this](QKeyCombination keys, int step) {
+        auto* s = new QShortcut(QKeySequence(keys), this);
+        s->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(s, &QShortcut::activated, this, [this, step] { stepTabFromKeyboard(step); });
+    };
+    shortcut(Qt::CTRL | Qt::Key_Tab, 1);
+    shortcut(Qt::CTRL | Qt::Key_PageDown, 1);
+    shortcut(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab, -1);
+    shortcut(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab, -1);
+    shortcut(Qt::CTRL | Qt::Key_PageUp, -1);
+}
+
+// The tab row takes the focus, so that the new tab is what the user hears
+// (and sees focused); the page that had the focus is gone.
+void TabControl::stepTabFromKeyboard(int step) {
+    if (Tabs() == 0 || !canBeClicked(*this)) return;
+    setTab((current_ + step + Tabs()) % Tabs());
+    setFocus(Qt::ShortcutFocusReason);
 }
 
 QWidget* TabControl::addTab(const QString& caption) {
     auto* page = new QWidget(this);
-    page->setGeometry(rect());
-    page->setVisible(pages_.empty());
-    page->setAccessibleName(caption);
+    // Known as a page before anything asks assistive technology about it.
     pages_.push_back(page);
     captions_.push_back(caption);
+    page->setGeometry(rect());
+    page->setVisible(pages_.size() == 1);
+    page->setAccessibleName(caption);
     if (current_ < 0) current_ = 0;
     describeSelection();
     update();
@@ -42,12 +67,18 @@ void TabControl::setTab(int index) {
     emit Click(previous);
 }
 
-// Assistive technology reads the selected tab as the control's value.
+// Assistive technology follows the selected tab: it is the focus while
+// the tab row has it.
 void TabControl::describeSelection() {
     if (current_ < 0) return;
-    setAccessibleDescription(captions_[static_cast<std::size_t>(current_)]);
-    QAccessibleEvent event(this, QAccessible::DescriptionChanged);
-    QAccessible::updateAccessibility(&event);
+    QAccessibleEvent selection(this, QAccessible::Selection);
+    selection.setChild(current_);
+    QAccessible::updateAccessibility(&selection);
+    if (hasFocus()) {
+        QAccessibleEvent focus(this, QAccessible::Focus);
+        focus.setChild(current_);
+        QAccessible::updateAccessibility(&focus);
+    }
 }
 
 void TabControl::setTabHeight(float twips) {
@@ -99,6 +130,8 @@ void TabControl::keyPressEvent(QKeyEvent* event) {
 
 void TabControl::focusInEvent(QFocusEvent* event) {
     QWidget::focusInEvent(event);
+    // After the focus notice of the whole control, which Qt sends next.
+    QTimer::singleShot(0, this, [this] { describeSelection(); });
     update();
 }
 

@@ -14,7 +14,8 @@ namespace toolkit {
 // A tabbed dialog: one row of captioned tabs along the top edge. Each tab
 // owns a page that covers the whole control, so the positions of its
 // controls are relative to the tab control itself; only the selected tab's
-// page is shown.
+// page is shown. Ctrl+Tab and Ctrl+PageDown select the next tab,
+// Ctrl+Shift+Tab and Ctrl+PageUp the previous one, from anywhere inside.
 class TabControl : public Control<QWidget> {
     Q_OBJECT
 public:
@@ -49,6 +50,7 @@ protected:
 
 private:
     void describeSelection();
+    void stepTabFromKeyboard(int step);
     std::vector<QWidget*> pages_;
     std::vector<QString> captions_;
     int current_ = -1;

@@ -1,6 +1,7 @@
 #include "toolkit/TextBox.h"
 
 #include <QFontMetricsF>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPalette>
@@ -10,6 +11,8 @@
 #include <algorithm>
 #include <functional>
 #include <utility>
+
+#include "toolkit/Accessibility.h"
 
 namespace toolkit {
 
@@ -69,6 +72,23 @@ int heldPosition(const QString& held, int shownPosition) {
     }
     return i;
 }
+// A multi-line editor that never types a tab: Tab moves the focus on (Qt
+// has tried that before the key arrives here), and where there is nowhere
+// else to go, as in a window of one box, the key does nothing.
+class MultiLineEditor : public QPlainTextEdit {
+public:
+    using QPlainTextEdit::QPlainTextEdit;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if (event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab) {
+            event->ignore();
+            return;
+        }
+        QPlainTextEdit::keyPressEvent(event);
+    }
+};
+
 int shownPosition(const QString& held, int heldPos) {
     int shown = 0;
     for (int i = 0; i < heldPos && i < held.size(); ++i) {
@@ -81,10 +101,11 @@ int shownPosition(const QString& held, int heldPos) {
 
 TextBox::TextBox(QWidget* parent, bool multiLine, ScrollBars scrollBars)
     : Control<QFrame>(parent), multiLine_(multiLine) {
+    installAccessibility();
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     if (multiLine_) {
-        plain_ = new QPlainTextEdit(this);
+        plain_ = new MultiLineEditor(this);
         const bool horizontal = scrollBars == ScrollBars::Horizontal || scrollBars == ScrollBars::Both;
         const bool vertical = scrollBars == ScrollBars::Vertical || scrollBars == ScrollBars::Both;
         plain_->setHorizontalScrollBarPolicy(horizontal ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
@@ -92,6 +113,8 @@ TextBox::TextBox(QWidget* parent, bool multiLine, ScrollBars scrollBars)
         // A horizontal scroll bar means long lines scroll instead of wrapping.
         plain_->setLineWrapMode(horizontal ? QPlainTextEdit::NoWrap : QPlainTextEdit::WidgetWidth);
         layout->addWidget(plain_);
+        // Tab moves on, as in every dialog; a tab character comes in by paste.
+        plain_->setTabChangesFocus(true);
         setFocusProxy(plain_);
         setFocusPolicy(plain_->focusPolicy());
         applyTabStops();
@@ -126,10 +149,12 @@ QWidget* TextBox::editor() const { return multiLine_ ? static_cast<QWidget*>(pla
 QString TextBox::Text() const { return text_; }
 
 void TextBox::setText(const QString& text) {
+    const QString before = text_;
     text_ = cutAtNul(text);
     selStart_ = 0;
     selLength_ = 0;
     scheduleSync();
+    if (text_ != before) emit Change();
 }
 
 void TextBox::setSelText(const QString& text) {
@@ -140,6 +165,7 @@ void TextBox::setSelText(const QString& text) {
     selStart_ = start + static_cast<int>(inserted.size());
     selLength_ = 0;
     scheduleSync();
+    if (!inserted.isEmpty() || length > 0) emit Change();
 }
 
 void TextBox::setSelStart(int position) {
@@ -225,6 +251,12 @@ void TextBox::syncEditor() {
 }
 
 void TextBox::takeEditorText() {
+    const QString before = text_;
+    takeEditorTextAndCaret();
+    if (text_ != before) emit Change();
+}
+
+void TextBox::takeEditorTextAndCaret() {
     if (plain_) {
         text_ = plain_->toPlainText().replace(u'\n', QStringLiteral("\r\n"));
         const QTextCursor c = plain_->textCursor();

@@ -43,6 +43,10 @@ public:
     // usually the caption of the label beside it.
     void setAccessibleLabel(const QString& name);
 
+signals:
+    // The text has changed, by the program or by the user.
+    void Change();
+
 protected:
     void changeEvent(QEvent* event) override;
 
@@ -51,6 +55,7 @@ private:
     void scheduleSync();
     void syncEditor();
     void takeEditorText();
+    void takeEditorTextAndCaret();
     QString shownText() const;
 
     bool multiLine_;

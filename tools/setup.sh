@@ -15,7 +15,7 @@ packages=(
   desktop-file-utils appstream dpkg-dev fakeroot file xdg-utils lintian man-db
   libgif-dev libjpeg-dev python3-fonttools
   hyperfine libxcb1-dev libfontconfig-dev
-  dbus-daemon libglib2.0-bin at-spi2-core
+  dbus-daemon libglib2.0-bin at-spi2-core orca pulseaudio
   libwayland-dev qt6-wayland weston xwayland
   qt6-gtk-platformtheme gnome-themes-extra
   clang-format clang-tidy

@@ -1,10 +1,13 @@
 // The Adapter Info window over a fake platform: the report exactly as
 // printed, the placement beside the main window, resizing and load errors.
+#include <QAccessible>
+#include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <gtest/gtest.h>
 
 #include "adapters/Form2.h"
+#include "toolkit/Accessibility.h"
 #include "tests/support/Fakes.h"
 #include "tests/support/StandInMainWindow.h"
 
@@ -72,6 +75,34 @@ TEST_F(AdapterInfoWindow, ReportForOneAdapter) {
     ASSERT_TRUE(waitUntil([&] { return !editor->toPlainText().isEmpty(); }));
     EXPECT_EQ(editor->toPlainText(), QString(report).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     EXPECT_EQ(editor->blockCount(), 10);
+}
+
+// A listener hears the report as the window opens, once, from a box that
+// is named; Tab leaves the box instead of typing a tab into the report.
+TEST_F(AdapterInfoWindow, TheReportIsReadOutOnOpeningAndTabLeavesIt) {
+    fake.adapters = {{"enp1s0", 2, "Ethernet adapter (virtio_net)", {"192.168.0.10"}, {"192.168.0.1"}}};
+    QStringList heard;
+    form.Load();
+    auto* announcer = form.window()->findChild<toolkit::Announcer*>();
+    ASSERT_NE(announcer, nullptr);
+    QObject::connect(announcer, &toolkit::Announcer::announced, [&](const QString& text) { heard << text; });
+    form.Show();
+    const QString report = QStringLiteral("1 adapter(s) found.\r\n\r\n") + kAdapter0;
+    ASSERT_TRUE(waitUntil([&] { return !heard.isEmpty(); }, 3000));
+    EXPECT_EQ(heard, QStringList{report});
+    QAccessibleInterface* box = QAccessible::queryAccessibleInterface(form.txtOut->editor());
+    EXPECT_EQ(box->text(QAccessible::Name), QStringLiteral("Adapter report"));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(form.window())->role(), QAccessible::Window);
+
+    form.Show();  // shown again while open: no second report, nothing more said
+    QCoreApplication::processEvents();
+    EXPECT_EQ(heard.size(), 1);
+
+    auto* editor = qobject_cast<QPlainTextEdit*>(form.txtOut->editor());
+    QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier, QStringLiteral("\t"));
+    QCoreApplication::sendEvent(editor, &tab);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form.txtOut->Text(), report);
 }
 
 TEST_F(AdapterInfoWindow, ReportForThreeAdaptersWithAnEmptyFieldAndANegativeIndex) {

@@ -1,11 +1,13 @@
 // The status refresh cycle of the main window with fake services: the
 // ticks, the colours, the probe, the reveal, the classification and lamps.
+#include <QAccessible>
 #include <QElapsedTimer>
 #include <gtest/gtest.h>
 
 #include "app/ConnectionState.h"
 #include "app/Form1.h"
 #include "tests/support/Fakes.h"
+#include "toolkit/Accessibility.h"
 #include "toolkit/Error.h"
 
 using namespace app;
@@ -278,6 +280,63 @@ TEST_F(Cycle, ReloadRunsTheWholeCycleAgainFromTheLoadTimeState) {
     expectLamp(form.chkgreen, lamps(ConnectionState::LanAndWanOnline, 0), "chkgreen");
     expectLamp(form.chkred, lamps(ConnectionState::LanAndWanOnline, 2), "chkred");
     EXPECT_EQ(fakes.internet->calls.size(), 4u + 3u);
+}
+
+// What a listener hears of the results: the state once, as an unasked
+// status update, and afterwards on the lamp bar; each lamp lit as the
+// legend shows it. A reload is a new window that announces its own state.
+TEST_F(Cycle, TheStateIsAnnouncedOnceAndStaysReadableOnTheLampBar) {
+    QStringList announced;
+    const auto listen = [&] {
+        auto* announcer = form.window()->findChild<toolkit::Announcer*>();
+        ASSERT_NE(announcer, nullptr);
+        QObject::connect(announcer, &toolkit::Announcer::announced, [&](const QString& text) { announced << text; });
+    };
+    const auto lampReading = [](const toolkit::CheckBox* lamp) {
+        return QAccessible::queryAccessibleInterface(const_cast<toolkit::CheckBox*>(lamp))->text(QAccessible::Name);
+    };
+    const auto expectHeard = [&](const QString& status) {
+        EXPECT_TRUE(waitUntil([&] { return !announced.isEmpty(); }, 3000));
+        // Nothing more is said of the same window.
+        QElapsedTimer settle;
+        settle.start();
+        while (settle.elapsed() < 200) QCoreApplication::processEvents();
+        EXPECT_EQ(announced, QStringList{status});
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(form.chkstatus)->text(QAccessible::Name),
+                  QStringLiteral("Online Status: ") + status);
+        for (const toolkit::CheckBox* lamp : {form.chkgreen, form.chkyellow, form.chkred}) {
+            const QString heard = lampReading(lamp);
+            EXPECT_EQ(heard.endsWith(QStringLiteral(", lit")), !lamp->Caption().isEmpty()) << heard.toStdString();
+            EXPECT_TRUE(heard.contains(lamp->Caption())) << heard.toStdString();
+        }
+    };
+
+    probeAnswers(Probe::Reachable);
+    app.dispatch([&] { form.Show(); });
+    listen();
+    form.Timer1->setInterval(0);
+    for (int tick = 0; tick < 19; ++tick) app.dispatch([&] { form.Timer1_Timer(); });
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(announced.isEmpty()) << "nothing to say while gathering";
+    app.dispatch([&] { form.Timer1_Timer(); });
+    expectHeard(QStringLiteral("LAN And WAN - Online"));
+    EXPECT_EQ(lampReading(form.chkred), QStringLiteral("Red lamp: off"));
+    EXPECT_EQ(lampReading(form.chkgreen), QStringLiteral("Green lamp: Online, lit"));
+
+    announced.clear();
+    fakes.localIp->answer = [] { return std::string("127.0.0.1"); };
+    probeAnswers(Probe::Unreachable);
+    app.dispatch([&] {
+        form.Unload();
+        form.Show();
+    });
+    flushDeletions();
+    listen();
+    form.Timer1->setInterval(0);
+    for (int tick = 0; tick < 20; ++tick) app.dispatch([&] { form.Timer1_Timer(); });
+    expectHeard(QStringLiteral("Offline"));
+    EXPECT_EQ(lampReading(form.chkgreen), QStringLiteral("Green lamp: off")) << "pressed, but dark in the legend";
+    EXPECT_EQ(lampReading(form.chkred), QStringLiteral("Red lamp: Offline, lit"));
 }
 
 TEST(ConnectionStateTable, TriesTheRowsInOrderWithCaseInsensitiveContainment) {

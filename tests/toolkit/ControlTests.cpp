@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/Fakes.h"
+#include "toolkit/Accessibility.h"
 #include "toolkit/Controls.h"
 
 using namespace toolkit;
@@ -177,7 +178,6 @@ TEST(TabControl, AClickOnTheHeaderReachesItThroughThePageAndArrowsSwitchTabs) {
     QApplication::sendEvent(&tabs, &left);
     EXPECT_EQ(tabs.Tab(), 2);
     EXPECT_EQ(clicks, 3);
-    EXPECT_EQ(tabs.accessibleDescription(), QStringLiteral("C"));
 }
 
 TEST(PictureBox, PlacesItsControlsInsideItsBorder) {
@@ -274,4 +274,67 @@ TEST(CheckBox, DisabledKeepsItsFaceAndCaptionColoursAndCheckedDrawsPressed) {
     box.setValue(1);
     const QColor pressed = topEdge();
     EXPECT_GT(raised.lightness(), pressed.lightness());
+}
+
+// What a screen reader reads of a single-line box is its whole text, at
+// any offset (the caret at the end included), and an edit made through it
+// is the box's own text.
+TEST(TextBox, AScreenReaderReadsTheWholeAddressAndEditsTheBoxText) {
+    QWidget parent;
+    TextBox box(&parent);
+    box.setAccessibleLabel(QStringLiteral("Your Wan Ip Is:"));
+    box.setText(QStringLiteral("203.0.113.45"));
+    QCoreApplication::processEvents();
+    QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(box.editor());
+    ASSERT_NE(reader, nullptr);
+    EXPECT_EQ(reader->role(), QAccessible::EditableText);
+    EXPECT_EQ(reader->text(QAccessible::Name), QStringLiteral("Your Wan Ip Is:"));
+    QAccessibleTextInterface* text = reader->textInterface();
+    ASSERT_NE(text, nullptr);
+    for (int offset : {0, 10, 11, 12}) {
+        int start = -1, end = -1;
+        EXPECT_EQ(text->textAtOffset(offset, QAccessible::LineBoundary, &start, &end), QStringLiteral("203.0.113.45"))
+            << "at " << offset;
+        EXPECT_EQ(start, 0);
+        EXPECT_EQ(end, 12);
+    }
+    int start = 0, end = 0;
+    text->setSelection(0, 0, 12);
+    text->selection(0, &start, &end);
+    EXPECT_EQ(end - start, 12) << "the selection spoken is the whole address";
+
+    int changes = 0;
+    QObject::connect(&box, &TextBox::Change, [&] { ++changes; });
+    reader->editableTextInterface()->replaceText(0, 3, QStringLiteral("198"));
+    EXPECT_EQ(box.Text(), QStringLiteral("198.0.113.45"));
+    EXPECT_EQ(changes, 1);
+    box.setLocked(true);
+    reader->editableTextInterface()->insertText(0, QStringLiteral("x"));
+    EXPECT_EQ(box.Text(), QStringLiteral("198.0.113.45")) << "a locked box takes no edit";
+}
+
+// An announcement is made once, of the last text set before control
+// returns to the loop; an empty text says nothing.
+TEST(Announcer, SpeaksTheLastTextOnceAndNothingWhenEmpty) {
+    QWidget window;
+    auto* announcer = new Announcer(&window);
+    QStringList said;
+    QObject::connect(announcer, &Announcer::announced, [&](const QString& text) { said << text; });
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(announcer);
+    ASSERT_NE(iface, nullptr);
+    EXPECT_EQ(iface->role(), QAccessible::Notification);
+    EXPECT_EQ(iface->parent(), QAccessible::queryAccessibleInterface(&window));
+
+    announcer->announce(QStringLiteral("Gathering"));
+    announcer->announce(QStringLiteral("LAN And WAN - Online"));
+    EXPECT_TRUE(said.isEmpty()) << "not inside the event that set it";
+    EXPECT_TRUE(testing_support::waitUntil([&] { return !said.isEmpty(); }, 3000));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(said, QStringList{QStringLiteral("LAN And WAN - Online")});
+    EXPECT_EQ(iface->text(QAccessible::Name), QStringLiteral("LAN And WAN - Online"));
+
+    announcer->announce(QString());
+    QCoreApplication::processEvents();
+    testing_support::waitUntil([] { return false; }, 300);
+    EXPECT_EQ(said.size(), 1);
 }
