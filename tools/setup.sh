@@ -18,6 +18,8 @@ packages=(
   dbus-daemon libglib2.0-bin at-spi2-core
   libwayland-dev qt6-wayland weston xwayland
   clang-format clang-tidy
+  libproxy-dev
+  clang-14 libfuzzer-14-dev libclang-rt-14-dev
 )
 
 missing=()

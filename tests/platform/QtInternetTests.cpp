@@ -72,15 +72,12 @@ TEST(QtInternet, AnswerWithAnyStatusGivesAUrlHandleAndSendsTheAgent) {
 
     const HINTERNET home = internet.InternetOpenUrlA(session, server.url("/"), nullptr, 0, kProbeUrlFlags, 0);
     ASSERT_NE(home, 0u);
-    EXPECT_EQ(internet.statusCode(home), 200);
     // A server error is still an answer.
     const HINTERNET broken = internet.InternetOpenUrlA(session, server.url("/broken"), nullptr, 0, kProbeUrlFlags, 0);
     ASSERT_NE(broken, 0u);
-    EXPECT_EQ(internet.statusCode(broken), 500);
     // So is a redirect; it is not followed to a place that does not answer.
     const HINTERNET moved = internet.InternetOpenUrlA(session, server.url("/moved"), nullptr, 0, kProbeUrlFlags, 0);
     ASSERT_NE(moved, 0u);
-    EXPECT_EQ(internet.statusCode(moved), 302);
     // Nothing is cached: the same URL again reaches the server again.
     const HINTERNET again = internet.InternetOpenUrlA(session, server.url("/"), nullptr, 0, kProbeUrlFlags, 0);
     ASSERT_NE(again, 0u);
@@ -194,12 +191,10 @@ TEST(QtInternet, HandlesFollowTheSessionContract) {
     ASSERT_TRUE(server.ok());
     const HINTERNET page = internet.InternetOpenUrlA(session, server.url(), nullptr, 0, kProbeUrlFlags, 0);
     ASSERT_NE(page, 0u);
-    EXPECT_EQ(internet.openHandles(), 2u);
 
     // A null handle is rejected; closing the session takes its URL handles.
     EXPECT_FALSE(internet.InternetCloseHandle(0));
     EXPECT_TRUE(internet.InternetCloseHandle(session));
-    EXPECT_EQ(internet.openHandles(), 0u);
     EXPECT_FALSE(internet.InternetCloseHandle(page));
     EXPECT_FALSE(internet.InternetCloseHandle(session));
 }
@@ -230,6 +225,35 @@ TEST(QtInternet, ExtraHeadersAreSent) {
     EXPECT_EQ(seen, "one|");
 }
 
+// Passes every call on, remembering the handles it gave out.
+class HandleRecorder : public InternetApi {
+public:
+    explicit HandleRecorder(QtInternet& real) : real_(real) {}
+    HINTERNET InternetOpenA(const std::string& agent, std::uint32_t accessType, const char* proxyName,
+                            const char* proxyBypass, std::uint32_t flags) override {
+        return record(real_.InternetOpenA(agent, accessType, proxyName, proxyBypass, flags));
+    }
+    HINTERNET InternetOpenUrlA(HINTERNET session, const std::string& url, const char* headers,
+                               std::uint32_t headersLength, std::uint32_t flags, std::uintptr_t context) override {
+        return record(real_.InternetOpenUrlA(session, url, headers, headersLength, flags, context));
+    }
+    bool InternetCloseHandle(HINTERNET handle) override { return real_.InternetCloseHandle(handle); }
+    // Whether every handle given out has been closed: closing again is refused.
+    bool allClosed() {
+        for (const HINTERNET handle : given_)
+            if (real_.InternetCloseHandle(handle)) return false;
+        return true;
+    }
+
+private:
+    HINTERNET record(HINTERNET handle) {
+        if (handle != 0) given_.push_back(handle);
+        return handle;
+    }
+    QtInternet& real_;
+    std::vector<HINTERNET> given_;
+};
+
 TEST(ProbeConnectivityOverQt, ReachableThenUnreachableAndNothingLeftOpen) {
     HttpServer server([](httplib::Server& s) {
         s.Get("/", [](const httplib::Request&, httplib::Response& response) {
@@ -240,11 +264,12 @@ TEST(ProbeConnectivityOverQt, ReachableThenUnreachableAndNothingLeftOpen) {
     ASSERT_TRUE(server.ok());
     SilentSocket closedPort(false);
     toolkit::Waiter waiter;
-    QtInternet internet(waiter);
+    QtInternet real(waiter);
+    HandleRecorder internet(real);
     EXPECT_EQ(ProbeConnectivity(internet, kAgent, server.url()), ProbeResult::Reachable);
-    EXPECT_EQ(internet.openHandles(), 0u);
+    EXPECT_TRUE(internet.allClosed());
     EXPECT_EQ(ProbeConnectivity(internet, kAgent, closedPort.url()), ProbeResult::Unreachable);
-    EXPECT_EQ(internet.openHandles(), 0u);
+    EXPECT_TRUE(internet.allClosed());
 }
 
 // Through a waiter the open runs on a worker; a wait cancelled while the
@@ -264,13 +289,11 @@ TEST(QtInternet, ThroughAWaiterAnAnswerGivesAHandleAndACancelledOpenNone) {
 
     const HINTERNET home = internet.InternetOpenUrlA(session, server.url("/"), nullptr, 0, kProbeUrlFlags, 0);
     ASSERT_NE(home, 0u);
-    EXPECT_EQ(internet.statusCode(home), 200);
 
     QTimer::singleShot(100, [&] { waiter.cancel(); });
     const Timed cancelled = openTimed(internet, session, stalled.url());
     EXPECT_EQ(cancelled.handle, 0u);
     EXPECT_LT(cancelled.took, 1s);
-    EXPECT_EQ(internet.openHandles(), 2u);
     EXPECT_TRUE(internet.InternetCloseHandle(session));
-    EXPECT_EQ(internet.openHandles(), 0u);
+    EXPECT_FALSE(internet.InternetCloseHandle(home));
 }
