@@ -106,8 +106,7 @@ HttpReplyReader::State HttpReplyReader::feed(std::string_view bytes) {
             if (!couldBeStatusLine(pending_)) return refuse("the reply does not begin with an HTTP/1 status line");
             if (newline == std::string_view::npos) break;
             // A header section ends with an empty line.
-            if (pending_.ends_with("\n\n") || pending_.ends_with("\n\r\n") ||
-                pending_ == "\r\n" || pending_ == "\n") {
+            if (pending_.ends_with("\n\n") || pending_.ends_with("\n\r\n") || pending_ == "\r\n" || pending_ == "\n") {
                 std::string head = std::move(pending_);
                 pending_.clear();
                 takeHead(head);
@@ -204,8 +203,7 @@ HttpReplyReader::State HttpReplyReader::takeHead(std::string_view head) {
     const std::string& length = lengths.front();
     std::size_t size = 0;
     const auto [end, error] = std::from_chars(length.data(), length.data() + length.size(), size);
-    if (error != std::errc() || end != length.data() + length.size() || length.front() == '-' ||
-        length.front() == '+')
+    if (error != std::errc() || end != length.data() + length.size() || length.front() == '-' || length.front() == '+')
         return refuse("the reply's Content-Length does not parse");
     if (size > maxBodyBytes_) {
         part_ = Part::Over;

@@ -54,7 +54,7 @@ private:
     std::size_t maxBodyBytes_;
     State state_ = State::Reading;
     Part part_ = Part::Head;
-    std::string pending_;  // bytes of a header section or a chunk line not yet complete
+    std::string pending_;        // bytes of a header section or a chunk line not yet complete
     std::size_t headBytes_ = 0;  // of every header section so far, interim ones included
     std::size_t left_ = 0;       // of the current chunk or the sized body
     int status_ = 0;
