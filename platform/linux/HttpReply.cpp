@@ -12,8 +12,8 @@ namespace platform::gnulinux {
 namespace {
 
 // Every header section of one reply together, interim ones included.
-constexpr std::size_t kMaxHeadBytes = 64 * 1024;
-constexpr std::size_t kMaxChunkLineBytes = 4 * 1024;
+constexpr std::size_t kMaxHeadBytes = std::size_t{64} * 1024;
+constexpr std::size_t kMaxChunkLineBytes = std::size_t{4} * 1024;
 
 std::string lower(std::string_view text) {
     std::string result(text);
