@@ -66,7 +66,8 @@ Walked walkAnswer(const char* bytes, std::size_t length, unsigned int seq, unsig
             if (header.nlmsg_len < NLMSG_LENGTH(sizeof error)) throwErrno(EBADMSG, "netlink answer");
             std::memcpy(&error, bytes + NLMSG_HDRLEN, sizeof error);
             if (error.error == 0) return Walked::Done;
-            throwErrno(-error.error, "netlink dump");
+            // The kernel sends a negated errno; anything else is no answer of its.
+            throwErrno(error.error < 0 && error.error > -4096 ? -error.error : EPROTO, "netlink dump");
         }
         if (header.nlmsg_type >= NLMSG_MIN_TYPE) handler(message);
         const std::size_t step = NLMSG_ALIGN(header.nlmsg_len);

@@ -39,7 +39,8 @@ run() {
     kill -0 "$pid" 2>/dev/null || break
   done
   if [ -n "$title" ]; then
-    for _ in $(seq 40); do
+    # A loaded machine may take a while to draw it.
+    for _ in $(seq 200); do
       DISPLAY="$display" xdotool search --onlyvisible --name "$title" >/dev/null 2>&1 && { shown=yes; break; }
       kill -0 "$pid" 2>/dev/null || break
       sleep 0.1
@@ -62,13 +63,24 @@ run offscreen "" "$program" QT_QPA_PLATFORM=offscreen || status=1
 if ! command -v Xvfb >/dev/null || ! command -v xdotool >/dev/null; then
   echo "SKIP: X11 part: needs Xvfb and xdotool"; exit "$status"
 fi
-exec 3>"$work/display"
-timeout 120 Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 1024x768x24 >/dev/null 2>&1 &
-xvfb=$!
-exec 3>&-
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-display=":$(head -1 "$work/display")"
-[ "$display" != ":" ] || { echo "FAIL: Xvfb did not start"; exit 1; }
+# A display of our own, at a number of our own: other tests start theirs
+# at the same time, and two servers racing for the first free number can
+# leave one of them without its socket.
+display=""
+for attempt in $(seq 20); do
+  number=$(( 100 + ($$ * 7 + attempt) % 800 ))
+  [ -e "/tmp/.X${number}-lock" ] && continue
+  timeout 300 Xvfb ":$number" -noreset -nolisten tcp -screen 0 1024x768x24 >/dev/null 2>&1 &
+  xvfb=$!
+  for _ in $(seq 50); do
+    DISPLAY=":$number" xdotool getdisplaygeometry >/dev/null 2>&1 && { display=":$number"; break; }
+    kill -0 "$xvfb" 2>/dev/null || break
+    sleep 0.1
+  done
+  [ -n "$display" ] && break
+  kill "$xvfb" 2>/dev/null; wait "$xvfb" 2>/dev/null; xvfb=""
+done
+[ -n "$display" ] || { echo "FAIL: no Xvfb of our own could be started"; exit 1; }
 if [ -n "$bare" ]; then
   # The premise: a bare Qt window starts here. If it does not, the limit
   # says nothing about this machine.
