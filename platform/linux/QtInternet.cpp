@@ -1,9 +1,8 @@
 #include "platform/linux/QtInternet.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string_view>
-
-#include <algorithm>
 
 #include "platform/linux/QtHttp.h"
 
