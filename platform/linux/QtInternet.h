@@ -58,7 +58,8 @@ public:
     // offline mode. Anything else gives no handle.
     HINTERNET InternetOpenA(const std::string& agent, std::uint32_t accessType, const char* proxyName,
                             const char* proxyBypass, std::uint32_t flags) override;
-    // http and https URLs only. Extra headers, when given, are sent as well.
+    // http URLs only. Extra headers, when given, are sent as well, but none
+    // that would frame a body or start a line of its own.
     HINTERNET InternetOpenUrlA(HINTERNET session, const std::string& url, const char* headers,
                                std::uint32_t headersLength, std::uint32_t flags, std::uintptr_t context) override;
     // Closing a session also closes the URL handles opened on it.
