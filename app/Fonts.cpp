@@ -55,7 +55,7 @@ FontConfigurationLoad::FontConfigurationLoad() {
         aliases_ = resolveFontAliases();
     };
     try {
-        thread_ = std::thread(load);
+        thread_ = toolkit::SmallThread(load);
     } catch (const std::system_error&) {
         // No thread to be had (no address space for its stack, or the
         // process limit reached): load here instead.

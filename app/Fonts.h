@@ -2,7 +2,7 @@
 
 #include <QFont>
 
-#include <thread>
+#include "toolkit/SmallThread.h"
 
 namespace app {
 
@@ -44,7 +44,7 @@ public:
 
 private:
     FontAliases aliases_;
-    std::thread thread_;
+    toolkit::SmallThread thread_;
 };
 
 // Installs the substitutions for fonts that are not installed. Called once

@@ -2,9 +2,11 @@
 
 #include <QApplication>
 #include <malloc.h>
+#include <pthread.h>
 #include <sys/resource.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdlib>
 #include <string_view>
 #include <vector>
@@ -18,7 +20,20 @@ void fitProcessToAddressSpace() {
     constexpr rlim_t kRoomForArenas = rlim_t{1} << 30;  // 1 GiB
     rlimit limit{};
     if (getrlimit(RLIMIT_AS, &limit) != 0) return;
-    if (limit.rlim_cur != RLIM_INFINITY && limit.rlim_cur < kRoomForArenas) mallopt(M_ARENA_MAX, 1);
+    if (limit.rlim_cur == RLIM_INFINITY || limit.rlim_cur >= kRoomForArenas) return;
+    mallopt(M_ARENA_MAX, 1);
+    // A thread started without a stack size of its own (Qt's display reader,
+    // its D-Bus and name look-up threads) reserves RLIMIT_STACK, 8 MiB by
+    // default: three of them take more than such a limit leaves over, and a
+    // display reader that cannot start leaves the window never shown.
+    constexpr std::size_t kForeignThreadStack = std::size_t{2} << 20;
+    pthread_attr_t defaults;
+    if (pthread_getattr_default_np(&defaults) != 0) return;
+    std::size_t stack = 0;
+    if (pthread_attr_getstacksize(&defaults, &stack) == 0 && stack > kForeignThreadStack &&
+        pthread_attr_setstacksize(&defaults, kForeignThreadStack) == 0)
+        pthread_setattr_default_np(&defaults);
+    pthread_attr_destroy(&defaults);
 }
 
 void prepareApplication() { prepareApplication(resolveFontAliases()); }

@@ -12,7 +12,8 @@ namespace app {
 // address-space limit (ulimit -v), threads share one malloc arena, since
 // each arena of its own reserves 64 MiB that such a limit cannot spare and
 // an allocation on a thread would then fail (fontconfig crashes, a waiter's
-// worker cannot post its result).
+// worker cannot post its result), and threads that do not choose their own
+// stack size (Qt's) reserve 2 MiB instead of the 8 MiB default.
 void fitProcessToAddressSpace();
 
 // What the application sets once its QApplication exists and before any

@@ -2,6 +2,8 @@
 #include <fontconfig/fontconfig.h>
 
 #include <cstdio>
+#include <new>
+#include <optional>
 #include <vector>
 
 #include "app/Fonts.h"
@@ -9,11 +11,14 @@
 #include "app/Identity.h"
 #include "app/LinuxPlatform.h"
 #include "app/Startup.h"
+#include "app/ThreadStartWatch.h"
 #include "platform/linux/Proxies.h"
 #include "probes/PublicAddress.h"
 #include "toolkit/MessageBoxPresenter.h"
 
-int main(int argc, char* argv[]) {
+namespace {
+
+int run(int argc, char* argv[]) {
     app::fitProcessToAddressSpace();
     // Loading the font configuration is the largest single cost before the
     // first window can be drawn; it runs on the second core while the
@@ -38,7 +43,17 @@ int main(int argc, char* argv[]) {
     int argumentCount = static_cast<int>(arguments.size());
     arguments.push_back(nullptr);
 
+    // Under a tight memory limit Qt may fail to start its display reader,
+    // and the window would never appear: say so and end instead.
+    std::optional<app::ThreadStartWatch> threadStarts(std::in_place);
     QApplication qt(argumentCount, arguments.data());
+    const bool threadMissing = threadStarts->failed();
+    threadStarts.reset();
+    if (threadMissing) {
+        std::fprintf(stderr, "Lumenfold: cannot open a window: not enough memory to start Qt's threads\n");
+        fontConfiguration.wait();
+        return 1;
+    }
     // The first request is made once the window's controls are built; its
     // proxy look-up starts now, beside them. Only after QApplication: the
     // first thread to make a Qt object becomes Qt's main thread.
@@ -52,4 +67,17 @@ int main(int argc, char* argv[]) {
     app::Platform platform = app::makeLinuxPlatform(application.waiter());
     app::Form1 form1(application, platform);
     return application.run(form1);
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    // Under a tight memory limit an allocation at start-up can fail where
+    // no handler absorbs it: one line and status 1, not an abort.
+    try {
+        return run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "Lumenfold: not enough memory to start\n");
+        return 1;
+    }
 }

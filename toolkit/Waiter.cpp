@@ -45,7 +45,7 @@ Waiter::Waiter()
       })) {}
 
 Waiter::~Waiter() {
-    for (Worker& worker : workers_) worker.thread.request_stop();
+    for (Worker& worker : workers_) worker.stop.request_stop();
     workers_.clear();  // joins
 }
 
@@ -55,10 +55,13 @@ void Waiter::wait(std::function<void(std::stop_token)> work) {
 
     auto wait = std::make_shared<Wait>();
     QObject* inbox = inbox_.get();
-    std::jthread thread([wait, inbox, work = std::move(work)](std::stop_token stop) {
+    std::stop_source stopSource;
+    // A worker that cannot be started fails the wait with std::system_error,
+    // which the handler takes as the step's failure.
+    SmallThread thread([wait, inbox, token = stopSource.get_token(), work = std::move(work)] {
         std::exception_ptr error;
         try {
-            work(std::move(stop));
+            work(token);
         } catch (...) {
             error = std::current_exception();
         }
@@ -70,7 +73,7 @@ void Waiter::wait(std::function<void(std::stop_token)> work) {
         // The inbox outlives every worker: ~Waiter joins them first.
         QMetaObject::invokeMethod(inbox, "wake", Qt::QueuedConnection);
     });
-    workers_.push_back(Worker{wait, std::move(thread)});
+    workers_.push_back(Worker{wait, std::move(stopSource), std::move(thread)});
 
     QEventLoop loop;
     wait->loop = &loop;
@@ -124,7 +127,7 @@ void Waiter::cancel() {
 void Waiter::stop(Wait& wait) {
     wait.cancelled = true;
     for (Worker& worker : workers_)
-        if (worker.wait.get() == &wait) worker.thread.request_stop();
+        if (worker.wait.get() == &wait) worker.stop.request_stop();
     if (wait.loop) wait.loop->quit();
 }
 

@@ -6,10 +6,11 @@
 #include <optional>
 #include <stdexcept>
 #include <stop_token>
-#include <thread>
 #include <type_traits>
 #include <utility>
 #include <vector>
+
+#include "toolkit/SmallThread.h"
 
 namespace toolkit {
 
@@ -62,7 +63,8 @@ private:
     struct Wait;
     struct Worker {
         std::shared_ptr<Wait> wait;
-        std::jthread thread;
+        std::stop_source stop;
+        SmallThread thread;  // last, so that it is joined first
     };
     void serve(const std::function<QMetaObject::Connection(std::function<void()>)>& connectDone);
     void stop(Wait& wait);

@@ -19,6 +19,8 @@ packages=(
   libwayland-dev qt6-wayland weston xwayland
   qt6-gtk-platformtheme gnome-themes-extra
   clang-format clang-tidy
+  libproxy-dev
+  clang-14 libfuzzer-14-dev libclang-rt-14-dev
 )
 
 missing=()

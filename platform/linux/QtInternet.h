@@ -2,9 +2,11 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 
+#include "platform/linux/QtHttp.h"
 #include "probes/InternetApi.h"
 #include "toolkit/Waiter.h"
 
@@ -23,11 +25,15 @@ static_assert(kProbeConnectTimeout <= kProbeAnswerTimeout && kProbeAnswerTimeout
 // The internet session API over Qt Network.
 //
 // A session remembers its agent text and proxy mode; opening a URL on it
-// sends one GET with that agent as User-Agent and hands back a URL handle as
-// soon as the server has answered with its status line and headers,
-// whatever the status. The body is never downloaded, redirects are not
-// followed (an answer is an answer), and nothing is cached: every open goes
-// to the server and asks any cache on the way not to answer for it. Handles
+// sends one GET (see QtHttp.h) with that agent as User-Agent and hands back
+// a URL handle as soon as the site has answered with its final status line
+// and headers, whatever the status: any answer of the site's own is an
+// answer. A proxy's answer is not: 407 (the proxy wants credentials), and
+// 502 or 504 from an HTTP proxy (it could not reach the site) give no
+// handle. The body is never downloaded, redirects are not followed, and
+// nothing is cached: every open goes to the server and asks any cache on
+// the way not to answer for it. An open that gives no handle reports why,
+// as one line, to `report`. Handles
 // belong to this object and are used from the UI thread, whose events
 // `waiter` serves while an open waits; a cancelled wait gives no handle, as
 // a site that never answered does.
@@ -39,6 +45,9 @@ public:
         std::chrono::milliseconds connectTimeout = kProbeConnectTimeout;
         // The whole open, from the start until the status line.
         std::chrono::milliseconds answerTimeout = kProbeAnswerTimeout;
+        // Names what failed on the report's lines.
+        std::string what = "reachability probe";
+        std::function<void(const std::string& line)> report = writeToStandardError;
     };
 
     explicit QtInternet(toolkit::Waiter& waiter);
@@ -49,16 +58,12 @@ public:
     // offline mode. Anything else gives no handle.
     HINTERNET InternetOpenA(const std::string& agent, std::uint32_t accessType, const char* proxyName,
                             const char* proxyBypass, std::uint32_t flags) override;
-    // http and https URLs only. Extra headers, when given, are sent as well.
+    // http URLs only. Extra headers, when given, are sent as well, but none
+    // that would frame a body or start a line of its own.
     HINTERNET InternetOpenUrlA(HINTERNET session, const std::string& url, const char* headers,
                                std::uint32_t headersLength, std::uint32_t flags, std::uintptr_t context) override;
     // Closing a session also closes the URL handles opened on it.
     bool InternetCloseHandle(HINTERNET handle) override;
-
-    // The status code a URL handle was answered with (0 for no URL handle).
-    int statusCode(HINTERNET urlHandle) const;
-    // How many handles are open.
-    std::size_t openHandles() const noexcept { return handles_.size(); }
 
 private:
     struct Entry {
@@ -66,8 +71,9 @@ private:
         std::string agent;
         std::uint32_t accessType = 0;
         HINTERNET session = 0;  // for a URL handle: the session it was opened on
-        int status = 0;
     };
+    // Whether the site answered; otherwise why not, to the report.
+    bool siteAnswered(const std::string& url, const Entry& session, const char* headers, std::uint32_t headersLength);
 
     Options options_;
     toolkit::Waiter& waiter_;

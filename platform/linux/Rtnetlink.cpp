@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cerrno>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -40,6 +41,43 @@ Socket openSocket() {
 
 using MessageHandler = std::function<void(const nlmsghdr*)>;
 
+enum class Walked { More, Done };
+
+// Hands each data message of one answer to the handler, checking every
+// length against the bytes that arrived (libmnl's own walk takes a length
+// of 2 GiB or more for a negative one and reads past the buffer). Throws
+// std::system_error for an error message, a message that does not fit or
+// one of another request, Interrupted for a dump the kernel marks as such.
+// seq and portId 0 take any message.
+Walked walkAnswer(const char* bytes, std::size_t length, unsigned int seq, unsigned int portId,
+                  const MessageHandler& handler) {
+    while (length >= sizeof(nlmsghdr)) {
+        nlmsghdr header{};
+        std::memcpy(&header, bytes, sizeof header);
+        if (header.nlmsg_len < sizeof(nlmsghdr) || header.nlmsg_len > length) throwErrno(EBADMSG, "netlink answer");
+        if ((seq != 0 && header.nlmsg_seq != 0 && header.nlmsg_seq != seq) ||
+            (portId != 0 && header.nlmsg_pid != 0 && header.nlmsg_pid != portId))
+            throwErrno(EPROTO, "netlink answer");
+        if (header.nlmsg_flags & NLM_F_DUMP_INTR) throw Interrupted{};
+        const auto* message = reinterpret_cast<const nlmsghdr*>(bytes);
+        if (header.nlmsg_type == NLMSG_DONE) return Walked::Done;
+        if (header.nlmsg_type == NLMSG_ERROR) {
+            nlmsgerr error{};
+            if (header.nlmsg_len < NLMSG_LENGTH(sizeof error)) throwErrno(EBADMSG, "netlink answer");
+            std::memcpy(&error, bytes + NLMSG_HDRLEN, sizeof error);
+            if (error.error == 0) return Walked::Done;
+            // The kernel sends a negated errno; anything else is no answer of its.
+            throwErrno(error.error < 0 && error.error > -4096 ? -error.error : EPROTO, "netlink dump");
+        }
+        if (header.nlmsg_type >= NLMSG_MIN_TYPE) handler(message);
+        const std::size_t step = NLMSG_ALIGN(header.nlmsg_len);
+        if (step >= length) break;
+        bytes += step;
+        length -= step;
+    }
+    return Walked::More;
+}
+
 // Sends one dump request and hands each answer to the handler until the
 // kernel says the dump is done.
 void dump(mnl_socket* socket, std::uint16_t type, std::uint8_t family, std::size_t headerSize, unsigned int seq,
@@ -56,16 +94,6 @@ void dump(mnl_socket* socket, std::uint16_t type, std::uint8_t family, std::size
     if (type == RTM_GETLINK) mnl_attr_put_u32(header, IFLA_EXT_MASK, RTEXT_FILTER_SKIP_STATS);
     if (mnl_socket_sendto(socket, header, header->nlmsg_len) < 0) throwErrno(errno, "netlink send");
 
-    struct Context {
-        const MessageHandler& handler;
-        bool interrupted = false;
-    } context{handler};
-    auto callback = [](const nlmsghdr* message, void* data) -> int {
-        auto& state = *static_cast<Context*>(data);
-        if (message->nlmsg_flags & NLM_F_DUMP_INTR) state.interrupted = true;
-        state.handler(message);
-        return MNL_CB_OK;
-    };
     const unsigned int portId = mnl_socket_get_portid(socket);
     // Large reads: a dump of a thousand links comes in far fewer pieces.
     std::vector<char> answer(1u << 16);
@@ -75,15 +103,8 @@ void dump(mnl_socket* socket, std::uint16_t type, std::uint8_t family, std::size
             if (errno == EINTR) continue;
             throwErrno(errno, "netlink receive");
         }
-        const int run = mnl_cb_run(answer.data(), static_cast<std::size_t>(received), seq, portId, callback, &context);
-        // libmnl stops a dump marked as interrupted with EINTR.
-        if (run == MNL_CB_ERROR) {
-            if (errno == EINTR) throw Interrupted{};
-            throwErrno(errno, "netlink dump");
-        }
-        if (run == MNL_CB_STOP) break;
+        if (walkAnswer(answer.data(), static_cast<std::size_t>(received), seq, portId, handler) == Walked::Done) break;
     }
-    if (context.interrupted) throw Interrupted{};
 }
 
 // Calls the function for each attribute of a message after its fixed header.
@@ -229,22 +250,34 @@ std::optional<Ipv4Route> readRoute(const nlmsghdr* message) {
     return route;
 }
 
+// One message of a dump, into the table it belongs to.
+void readMessage(const nlmsghdr* message, Tables& tables) {
+    switch (message->nlmsg_type) {
+    case RTM_NEWLINK:
+        if (message->nlmsg_len >= NLMSG_LENGTH(sizeof(ifinfomsg))) tables.links.push_back(readLink(message));
+        break;
+    case RTM_NEWADDR:
+        if (message->nlmsg_len < NLMSG_LENGTH(sizeof(ifaddrmsg))) break;
+        if (auto address = readAddress(message)) tables.addresses.push_back(std::move(*address));
+        break;
+    case RTM_NEWROUTE:
+        if (message->nlmsg_len < NLMSG_LENGTH(sizeof(rtmsg))) break;
+        if (auto route = readRoute(message)) tables.routes.push_back(std::move(*route));
+        break;
+    default:
+        break;
+    }
+}
+
 Tables readOnce() {
     const Socket socket = openSocket();
     Tables tables;
     unsigned int seq = 1;
     constexpr std::uint8_t anyFamily = AF_UNSPEC;
-    dump(socket.get(), RTM_GETLINK, anyFamily, sizeof(ifinfomsg), seq++, [&](const nlmsghdr* message) {
-        if (message->nlmsg_type == RTM_NEWLINK) tables.links.push_back(readLink(message));
-    });
-    dump(socket.get(), RTM_GETADDR, AF_INET, sizeof(ifaddrmsg), seq++, [&](const nlmsghdr* message) {
-        if (message->nlmsg_type != RTM_NEWADDR) return;
-        if (auto address = readAddress(message)) tables.addresses.push_back(std::move(*address));
-    });
-    dump(socket.get(), RTM_GETROUTE, AF_INET, sizeof(rtmsg), seq++, [&](const nlmsghdr* message) {
-        if (message->nlmsg_type != RTM_NEWROUTE) return;
-        if (auto route = readRoute(message)) tables.routes.push_back(std::move(*route));
-    });
+    const auto into = [&tables](const nlmsghdr* message) { readMessage(message, tables); };
+    dump(socket.get(), RTM_GETLINK, anyFamily, sizeof(ifinfomsg), seq++, into);
+    dump(socket.get(), RTM_GETADDR, AF_INET, sizeof(ifaddrmsg), seq++, into);
+    dump(socket.get(), RTM_GETROUTE, AF_INET, sizeof(rtmsg), seq++, into);
     return tables;
 }
 
@@ -252,6 +285,19 @@ Tables readOnce() {
 
 bool Ipv4Route::isMainDefault() const {
     return destinationLength == 0 && type == RTN_UNICAST && table == RT_TABLE_MAIN;
+}
+
+bool readAnswer(const void* bytes, std::size_t length, Tables& tables) {
+    try {
+        // Sequence and port 0: any message is taken, as from any dump.
+        walkAnswer(static_cast<const char*>(bytes), length, 0, 0,
+                   [&tables](const nlmsghdr* message) { readMessage(message, tables); });
+        return true;
+    } catch (const std::system_error&) {
+        return false;
+    } catch (const Interrupted&) {
+        return false;
+    }
 }
 
 Tables readTables() {

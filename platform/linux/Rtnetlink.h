@@ -4,6 +4,7 @@
 // IPv4 addresses and IPv4 routes, as plain values. The rules built on top
 // (which address is "the" local one, which gateway an adapter shows) belong
 // to the callers.
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -53,6 +54,13 @@ struct Tables {
     std::vector<Ipv4Address> addresses;  // in the kernel's order
     std::vector<Ipv4Route> routes;       // of every table, in the kernel's order
 };
+
+// Adds what one answer of the kernel holds to the tables: the netlink
+// messages in `length` bytes, each link, IPv4 address or IPv4 route message
+// read as readTables reads it, anything else skipped. Reads only what lies
+// inside the bytes, whatever the messages claim. Answers false at a message
+// that does not fit or is an error, true at the end of a dump or of the bytes.
+bool readAnswer(const void* bytes, std::size_t length, Tables& tables);
 
 // Reads the three tables of the calling thread's network namespace. A dump
 // that a concurrent change interrupts is read again, a few times at most.

@@ -11,24 +11,24 @@
 #include "tests/support/HttpServer.h"
 #include "toolkit/Waiter.h"
 
-using platform::gnulinux::environmentProxies;
+using platform::gnulinux::environmentProxy;
+using platform::gnulinux::ProxyRoute;
 using testing_support::HttpServer;
 
 namespace {
 
-// "host:port" of the first proxy, "direct", "unusable" (an empty list) or
+// "host:port" of the proxy, "direct", "unusable" or
 // "none named".
 std::string proxyFor(const char* url, const std::map<std::string, std::string>& environment) {
-    const auto proxies = environmentProxies(QUrl(QString::fromLatin1(url)), [&](const char* name) {
+    const auto route = environmentProxy(QUrl(QString::fromLatin1(url)), [&](const char* name) {
         const auto found = environment.find(name);
         return found == environment.end() ? QByteArray() : QByteArray::fromStdString(found->second);
     });
-    if (!proxies) return "none named";
-    if (proxies->isEmpty()) return "unusable";
-    const QNetworkProxy& first = proxies->front();
-    if (first.type() == QNetworkProxy::NoProxy) return "direct";
-    return (first.type() == QNetworkProxy::Socks5Proxy ? "socks5 " : "") + first.hostName().toStdString() + ":" +
-           std::to_string(first.port());
+    if (!route) return "none named";
+    if (route->kind == ProxyRoute::Kind::Unusable) return "unusable";
+    if (route->kind == ProxyRoute::Kind::Direct) return "direct";
+    return (route->kind == ProxyRoute::Kind::Socks5 ? "socks5 " : "") + route->host.toStdString() + ":" +
+           std::to_string(route->port);
 }
 
 TEST(EnvironmentProxies, ChoosesByScheme) {

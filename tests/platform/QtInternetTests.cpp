@@ -72,15 +72,12 @@ TEST(QtInternet, AnswerWithAnyStatusGivesAUrlHandleAndSendsTheAgent) {
 
     const HINTERNET home = internet.InternetOpenUrlA(session, server.url("/"), nullptr, 0, kProbeUrlFlags, 0);
     ASSERT_NE(home, 0u);
-    EXPECT_EQ(internet.statusCode(home), 200);
     // A server error is still an answer.
     const HINTERNET broken = internet.InternetOpenUrlA(session, server.url("/broken"), nullptr, 0, kProbeUrlFlags, 0);
     ASSERT_NE(broken, 0u);
-    EXPECT_EQ(internet.statusCode(broken), 500);
     // So is a redirect; it is not followed to a place that does not answer.
     const HINTERNET moved = internet.InternetOpenUrlA(session, server.url("/moved"), nullptr, 0, kProbeUrlFlags, 0);
     ASSERT_NE(moved, 0u);
-    EXPECT_EQ(internet.statusCode(moved), 302);
     // Nothing is cached: the same URL again reaches the server again.
     const HINTERNET again = internet.InternetOpenUrlA(session, server.url("/"), nullptr, 0, kProbeUrlFlags, 0);
     ASSERT_NE(again, 0u);
@@ -183,10 +180,11 @@ TEST(QtInternet, HandlesFollowTheSessionContract) {
     // A URL needs a session.
     EXPECT_EQ(internet.InternetOpenUrlA(0, "http://127.0.0.1:9/", nullptr, 0, kProbeUrlFlags, 0), 0u);
     EXPECT_EQ(internet.InternetOpenUrlA(12345, "http://127.0.0.1:9/", nullptr, 0, kProbeUrlFlags, 0), 0u);
-    // Only http and https are opened.
+    // Only http is opened.
     const HINTERNET session = openSession(internet);
     ASSERT_NE(session, 0u);
     EXPECT_EQ(internet.InternetOpenUrlA(session, "file:///etc/hostname", nullptr, 0, kProbeUrlFlags, 0), 0u);
+    EXPECT_EQ(internet.InternetOpenUrlA(session, "https://127.0.0.1:9/", nullptr, 0, kProbeUrlFlags, 0), 0u);
 
     HttpServer server([](httplib::Server& s) {
         s.Get("/", [](const httplib::Request&, httplib::Response& response) { response.set_content("ok", "text/plain"); });
@@ -194,12 +192,10 @@ TEST(QtInternet, HandlesFollowTheSessionContract) {
     ASSERT_TRUE(server.ok());
     const HINTERNET page = internet.InternetOpenUrlA(session, server.url(), nullptr, 0, kProbeUrlFlags, 0);
     ASSERT_NE(page, 0u);
-    EXPECT_EQ(internet.openHandles(), 2u);
 
     // A null handle is rejected; closing the session takes its URL handles.
     EXPECT_FALSE(internet.InternetCloseHandle(0));
     EXPECT_TRUE(internet.InternetCloseHandle(session));
-    EXPECT_EQ(internet.openHandles(), 0u);
     EXPECT_FALSE(internet.InternetCloseHandle(page));
     EXPECT_FALSE(internet.InternetCloseHandle(session));
 }
@@ -226,9 +222,46 @@ TEST(QtInternet, ExtraHeadersAreSent) {
     }
     // A length shorter than the text sends only that much.
     EXPECT_NE(internet.InternetOpenUrlA(session, server.url(), headers.c_str(), 12, kProbeUrlFlags, 0), 0u);
+    {
+        std::lock_guard lock(mutex);
+        EXPECT_EQ(seen, "one|");
+    }
+    // A value holding a bare line feed would put a header of its own on the
+    // wire: that line is left out, the others still go.
+    const std::string smuggling = "X-Probe: one\nX-Other: smuggled\r\nX-Other: two\r\n";
+    EXPECT_NE(internet.InternetOpenUrlA(session, server.url(), smuggling.c_str(), 0xFFFFFFFFu, kProbeUrlFlags, 0), 0u);
     std::lock_guard lock(mutex);
-    EXPECT_EQ(seen, "one|");
+    EXPECT_EQ(seen, "|two");
 }
+
+// Passes every call on, remembering the handles it gave out.
+class HandleRecorder : public InternetApi {
+public:
+    explicit HandleRecorder(QtInternet& real) : real_(real) {}
+    HINTERNET InternetOpenA(const std::string& agent, std::uint32_t accessType, const char* proxyName,
+                            const char* proxyBypass, std::uint32_t flags) override {
+        return record(real_.InternetOpenA(agent, accessType, proxyName, proxyBypass, flags));
+    }
+    HINTERNET InternetOpenUrlA(HINTERNET session, const std::string& url, const char* headers,
+                               std::uint32_t headersLength, std::uint32_t flags, std::uintptr_t context) override {
+        return record(real_.InternetOpenUrlA(session, url, headers, headersLength, flags, context));
+    }
+    bool InternetCloseHandle(HINTERNET handle) override { return real_.InternetCloseHandle(handle); }
+    // Whether every handle given out has been closed: closing again is refused.
+    bool allClosed() {
+        for (const HINTERNET handle : given_)
+            if (real_.InternetCloseHandle(handle)) return false;
+        return true;
+    }
+
+private:
+    HINTERNET record(HINTERNET handle) {
+        if (handle != 0) given_.push_back(handle);
+        return handle;
+    }
+    QtInternet& real_;
+    std::vector<HINTERNET> given_;
+};
 
 TEST(ProbeConnectivityOverQt, ReachableThenUnreachableAndNothingLeftOpen) {
     HttpServer server([](httplib::Server& s) {
@@ -240,11 +273,12 @@ TEST(ProbeConnectivityOverQt, ReachableThenUnreachableAndNothingLeftOpen) {
     ASSERT_TRUE(server.ok());
     SilentSocket closedPort(false);
     toolkit::Waiter waiter;
-    QtInternet internet(waiter);
+    QtInternet real(waiter);
+    HandleRecorder internet(real);
     EXPECT_EQ(ProbeConnectivity(internet, kAgent, server.url()), ProbeResult::Reachable);
-    EXPECT_EQ(internet.openHandles(), 0u);
+    EXPECT_TRUE(internet.allClosed());
     EXPECT_EQ(ProbeConnectivity(internet, kAgent, closedPort.url()), ProbeResult::Unreachable);
-    EXPECT_EQ(internet.openHandles(), 0u);
+    EXPECT_TRUE(internet.allClosed());
 }
 
 // Through a waiter the open runs on a worker; a wait cancelled while the
@@ -264,13 +298,11 @@ TEST(QtInternet, ThroughAWaiterAnAnswerGivesAHandleAndACancelledOpenNone) {
 
     const HINTERNET home = internet.InternetOpenUrlA(session, server.url("/"), nullptr, 0, kProbeUrlFlags, 0);
     ASSERT_NE(home, 0u);
-    EXPECT_EQ(internet.statusCode(home), 200);
 
     QTimer::singleShot(100, [&] { waiter.cancel(); });
     const Timed cancelled = openTimed(internet, session, stalled.url());
     EXPECT_EQ(cancelled.handle, 0u);
     EXPECT_LT(cancelled.took, 1s);
-    EXPECT_EQ(internet.openHandles(), 2u);
     EXPECT_TRUE(internet.InternetCloseHandle(session));
-    EXPECT_EQ(internet.openHandles(), 0u);
+    EXPECT_FALSE(internet.InternetCloseHandle(home));
 }
