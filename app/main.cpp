@@ -9,12 +9,15 @@
 #include "app/Identity.h"
 #include "app/LinuxPlatform.h"
 #include "app/Startup.h"
+#include "app/Terminal.h"
 #include "platform/linux/Proxies.h"
 #include "probes/PublicAddress.h"
 #include "toolkit/MessageBoxPresenter.h"
 
 int main(int argc, char* argv[]) {
     app::fitProcessToAddressSpace();
+    // A report, a watch, help: answered in the terminal, with no display.
+    if (app::asksForTerminal(argc)) return app::runTerminal(argc, argv);
     // Loading the font configuration is the largest single cost before the
     // first window can be drawn; it runs on the second core while the
     // display is asked for and Qt connects to it, and is done before the
