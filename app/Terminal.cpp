@@ -57,7 +57,8 @@ int watch(const CommandLine& line) {
     Platform platform = makeLinuxPlatform(waiter);
     Watch::Options options;
     options.json = line.json;
-    Watch watcher(platform, waiter, *changes, options, [](const QByteArray& text) { write(stdout, text); }, complain);
+    Watch watcher(
+        platform, waiter, *changes, options, [](const QByteArray& text) { write(stdout, text); }, complain);
     // Ends at once, a round under way too: QCoreApplication::exit leaves
     // every event loop, the waits' own included.
     QObject::connect(&*termination, &platform::gnulinux::TerminationSignals::received, &watcher, [&watcher] {

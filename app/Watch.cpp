@@ -7,8 +7,8 @@
 
 namespace app {
 
-Watch::Watch(Platform& platform, toolkit::Waiter& waiter, probes::NetworkChanges& changes, Options options,
-             Print print, Complain complain)
+Watch::Watch(Platform& platform, toolkit::Waiter& waiter, probes::NetworkChanges& changes, Options options, Print print,
+             Complain complain)
     : platform_(platform),
       waiter_(waiter),
       options_(options),

@@ -30,8 +30,8 @@ public:
     using Print = std::function<void(const QByteArray&)>;
     using Complain = std::function<void(const QString&)>;
 
-    Watch(Platform& platform, toolkit::Waiter& waiter, probes::NetworkChanges& changes, Options options,
-          Print print, Complain complain);
+    Watch(Platform& platform, toolkit::Waiter& waiter, probes::NetworkChanges& changes, Options options, Print print,
+          Complain complain);
 
     // Starts the first round from the event loop.
     void start();

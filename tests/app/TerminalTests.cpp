@@ -21,9 +21,7 @@ using app::CommandLine;
 using testing_support::FakePlatform;
 
 namespace {
-
 CommandLine parse(const QStringList& arguments) { return app::parseCommandLine(arguments); }
-
 }  // namespace
 
 TEST(CommandLine, TakesItsOptionsInAnyFormAndRefusesTheRest) {
@@ -74,83 +72,40 @@ TEST(Report, NeitherTheTerminalNorTheBarTakesControlsOrMarkupFromAReply) {
               QStringLiteral("WAN:       \ufffd]0;owned\ufffd&lt;b&gt;&amp;&lt;/b&gt;"));
 }
 
-namespace {
-
-// A watch over fake services, printing into a list.
-struct WatchRig {
+// The first round's request hangs until a burst of changes cancels it, and
+// would answer a stale address; then a change that changes no answer.
+TEST(Watch, DropsARoundAChangeOvertakesSettlesABurstAndRepeatsNothing) {
     FakePlatform fakes;
     toolkit::Waiter waiter;
     probes::NetworkChanges changes;
     std::vector<QByteArray> printed;
-    std::vector<QString> complaints;
-    std::unique_ptr<app::Watch> watch;
-
-    WatchRig() {
-        fakes.transfer->answer = [](const std::string&) { return std::string("203.0.113.9"); };
-        fakes.localIp->answer = [] { return std::string("127.0.0.1"); };
-    }
-    void start() {
-        app::Watch::Options options;
-        options.settle = std::chrono::milliseconds(50);
-        watch = std::make_unique<app::Watch>(
-            fakes.platform, waiter, changes, options, [this](const QByteArray& text) { printed.push_back(text); },
-            [this](const QString& problem) { complaints.push_back(problem); });
-        watch->start();
-    }
-    bool settles(int rounds) {
-        return testing_support::waitUntil([&] { return watch->rounds() >= rounds; }) &&
-               !testing_support::waitUntil([&] { return watch->rounds() > rounds; }, 300);
-    }
-};
-
-}  // namespace
-
-TEST(Watch, PrintsOnceABurstHasSettledAndOnlyWhatDiffers) {
-    WatchRig rig;
-    rig.start();
-    ASSERT_TRUE(rig.settles(1));
-    ASSERT_EQ(rig.printed.size(), 1u);
-    EXPECT_TRUE(rig.printed[0].contains("WAN Only - Online")) << rig.printed[0].toStdString();
-
-    // Nothing changed in the answer: a round, no report.
-    emit rig.changes.changed();
-    ASSERT_TRUE(rig.settles(2));
-    EXPECT_EQ(rig.printed.size(), 1u);
-
-    // Five announcements in a row make one round.
-    rig.fakes.transfer->answer = [](const std::string&) { return std::string("198.51.100.4"); };
-    for (int i = 0; i < 5; ++i) {
-        emit rig.changes.changed();
-        testing_support::waitUntil([] { return false; }, 10);
-    }
-    ASSERT_TRUE(rig.settles(3));
-    ASSERT_EQ(rig.printed.size(), 2u);
-    EXPECT_TRUE(rig.printed[1].contains("198.51.100.4"));
-    EXPECT_TRUE(rig.complaints.empty());
-}
-
-TEST(Watch, AChangeDuringALookupCancelsItAndDropsWhatItFound) {
-    WatchRig rig;
-    std::atomic<bool> firstStopped{false};
-    int requests = 0;
-    // The first request hangs until cancelled, and would answer a stale
-    // address; the change that cancels it comes while it waits.
-    rig.fakes.transfer->answer = [&](const std::string&) {
-        if (++requests > 1) return std::string("198.51.100.4");
-        QTimer::singleShot(100, &rig.changes, [&] { emit rig.changes.changed(); });
+    std::atomic<bool> hungRequestStopped{false};
+    fakes.localIp->answer = [] { return std::string("127.0.0.1"); };
+    fakes.transfer->answer = [&](const std::string&) {
+        if (fakes.transfer->requested.size() > 1) return std::string("198.51.100.4");
+        for (int i = 0; i < 5; ++i) QTimer::singleShot(100 + 10 * i, &changes, [&] { emit changes.changed(); });
         try {
-            rig.waiter.wait([&firstStopped](std::stop_token stop) {
+            waiter.wait([&hungRequestStopped](std::stop_token stop) {
                 while (!stop.stop_requested()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-                firstStopped = true;
+                hungRequestStopped = true;
             });
         } catch (const toolkit::WaitCancelled&) {
         }
         return std::string("203.0.113.66");
     };
-    rig.start();
-    ASSERT_TRUE(rig.settles(2));
-    EXPECT_TRUE(firstStopped);
-    ASSERT_EQ(rig.printed.size(), 1u);
-    EXPECT_TRUE(rig.printed[0].contains("198.51.100.4")) << rig.printed[0].toStdString();
-    EXPECT_FALSE(rig.printed[0].contains("203.0.113.66"));
+    app::Watch watch(fakes.platform, waiter, changes, {false, std::chrono::milliseconds(50)},
+                     [&](const QByteArray& text) { printed.push_back(text); }, [](const QString&) {});
+    const auto settlesAt = [&](int rounds) {
+        return testing_support::waitUntil([&] { return watch.rounds() >= rounds; }) &&
+               !testing_support::waitUntil([&] { return watch.rounds() > rounds; }, 300);
+    };
+    watch.start();
+    ASSERT_TRUE(settlesAt(2));
+    EXPECT_TRUE(hungRequestStopped);
+    ASSERT_EQ(printed.size(), 1u);
+    EXPECT_TRUE(printed[0].contains("WAN:       198.51.100.4")) << printed[0].toStdString();
+
+    emit changes.changed();
+    ASSERT_TRUE(settlesAt(3));
+    EXPECT_EQ(printed.size(), 1u);
 }
