@@ -16,7 +16,8 @@ namespace app {
 
 namespace {
 
-// The window's texts for the local address, as its cycle writes them.
+// The texts the window's cycle (Form1::Timer1_Timer) writes for the local
+// address, the same ones: the report must read as the window does.
 const QString kLoopbackAddress = QStringLiteral("127.0.0.1");
 const QString kLoopbackMarker = QStringLiteral("Shit!");
 const QString kMissing = QStringLiteral("Null");
