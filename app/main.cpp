@@ -12,6 +12,7 @@
 #include "app/LinuxPlatform.h"
 #include "app/Startup.h"
 #include "app/ThreadStartWatch.h"
+#include "app/Terminal.h"
 #include "platform/linux/Proxies.h"
 #include "probes/PublicAddress.h"
 #include "toolkit/MessageBoxPresenter.h"
@@ -20,6 +21,8 @@ namespace {
 
 int run(int argc, char* argv[]) {
     app::fitProcessToAddressSpace();
+    // A report, a watch, help: answered in the terminal, with no display.
+    if (app::asksForTerminal(argc)) return app::runTerminal(argc, argv);
     // Loading the font configuration is the largest single cost before the
     // first window can be drawn; it runs on the second core while the
     // display is asked for and Qt connects to it, and is done before the
