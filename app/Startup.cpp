@@ -21,8 +21,6 @@ void fitProcessToAddressSpace() {
     if (limit.rlim_cur != RLIM_INFINITY && limit.rlim_cur < kRoomForArenas) mallopt(M_ARENA_MAX, 1);
 }
 
-void prepareApplication() { prepareApplication(resolveFontAliases()); }
-
 void prepareApplication(const FontAliases& fonts) {
     QApplication::setApplicationName(QStringLiteral("Lumenfold"));
     QApplication::setApplicationVersion(QStringLiteral("1.5"));

@@ -18,10 +18,8 @@ void fitProcessToAddressSpace();
 // What the application sets once its QApplication exists and before any
 // window is made: its names, the fonts standing in for missing ones, and
 // that the runtime, not Qt, decides when the application ends.
-// `fonts` comes from resolveFontAliases(), which the overload without it
-// calls itself.
+// `fonts` comes from resolveFontAliases().
 void prepareApplication(const FontAliases& fonts);
-void prepareApplication();
 
 // The variables that decide where the windows go.
 struct DisplayEnvironment {

@@ -15,17 +15,17 @@
 // WIDTHxHEIGHT, and " maximized" when it is.
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QWindow>
 #include <QPixmap>
 #include <QThread>
+#include <QWindow>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 
 #include "app/Form1.h"
-#include "app/LinuxPlatform.h"
-#include "app/Startup.h"
+#include "app/Launch.h"
+#include "toolkit/Application.h"
 
 namespace {
 
@@ -73,28 +73,15 @@ int followSteps(const std::filesystem::path& folder, toolkit::Application& appli
         settle(200);
         done = number;
         std::ofstream(folder / "done.part") << number << " " << window->width() << "x" << window->height()
-                                             << (window->isMaximized() ? " maximized" : "") << "\n";
+                                            << (window->isMaximized() ? " maximized" : "") << "\n";
         std::filesystem::rename(folder / "done.part", folder / "done");
     }
     return 5;
 }
 
-}  // namespace
-
-int main(int argc, char* argv[]) {
-    QApplication qt(argc, argv);
-    app::prepareApplication();
-    std::string grabTo, steps;
-    for (int i = 1; i + 1 < argc; ++i) {
-        if (std::string(argv[i]) == "--grab") grabTo = argv[i + 1];
-        if (std::string(argv[i]) == "--steps") steps = argv[i + 1];
-    }
-
-    PrintingPresenter presenter;
-    toolkit::Application application(presenter);
-    app::adaptToWindowSystem(application);
-    app::Platform platform = app::makeLinuxPlatform(application.waiter());
-    app::Form1 form1(application, platform);
+int printWindow(app::Launched& launched, const std::string& grabTo, const std::string& steps) {
+    toolkit::Application& application = launched.application;
+    app::Form1& form1 = launched.form1;
     application.start(form1);
 
     // The cycle is over once the timer is stopped: the 20th tick stops it
@@ -133,4 +120,17 @@ int main(int argc, char* argv[]) {
     if (!steps.empty()) return followSteps(steps, application, form1);
     form1.Unload();
     return 0;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    std::string grabTo, steps;
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (std::string(argv[i]) == "--grab") grabTo = argv[i + 1];
+        if (std::string(argv[i]) == "--steps") steps = argv[i + 1];
+    }
+    PrintingPresenter presenter;
+    return app::launch(argc, argv, {.presenter = &presenter},
+                       [&](app::Launched& launched) { return printWindow(launched, grabTo, steps); });
 }
