@@ -8,6 +8,11 @@ namespace app {
 // values are tried in this order; the last one is the fallback.
 enum class ConnectionState { LanOnlyOffline, LanAndWanOnline, Offline, WanOnlyOnline };
 
+// Put in place of a loopback LAN address. It holds no "1", so it rules out
+// both states that need a LAN address, and both remaining states overwrite
+// it: it is never on screen once the tick has ended.
+inline constexpr const char* kLoopbackMarker = "Shit!";
+
 // Whether text contains word, letters compared without regard to case. An
 // empty text contains nothing.
 bool Contains(const QString& text, const QString& word);

@@ -9,6 +9,7 @@
 #include "app/Fonts.h"
 #include "app/Form1.h"
 #include "app/Identity.h"
+#include "app/Lamps.h"
 
 namespace app {
 
@@ -99,7 +100,7 @@ toolkit::CheckBox* graphicalCheck(QWidget* parent, const QString& caption, float
 // is named by its colour since its caption changes with the state.
 toolkit::CheckBox* lamp(QWidget* parent, const char* name, float left, float width, const QColor& face,
                         const QColor& captionColor, int tabIndex) {
-    auto* check = graphicalCheck(parent, QString(), left, 1720, width, face, captionColor, tabIndex);
+    auto* check = graphicalCheck(parent, QString(), left, kLampResting, width, face, captionColor, tabIndex);
     check->setEnabled(false);
     check->setAccessibleName(QString::fromLatin1(name));
     return check;

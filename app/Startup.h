@@ -27,6 +27,9 @@ struct DisplayEnvironment {
     std::string x11Display;      // DISPLAY
     std::string waylandDisplay;  // WAYLAND_DISPLAY
     static DisplayEnvironment fromProcess();
+    // The Wayland display a client connects to: WAYLAND_DISPLAY, or
+    // "wayland-0" when it is not set, as every Wayland client falls back.
+    std::string waylandSocket() const;
 };
 
 // Whether a display answers, by name.

@@ -131,7 +131,7 @@ TEST_F(Commands, FailingStartEndsTheApplicationAfterShowingTheError) {
 
 TEST_F(Commands, FailingStartOfTheHomePageEndsTheApplicationToo) {
     fakes.shell->onStart = [](const std::string&) {
-        throw toolkit::Error(toolkit::errors::FileNotFound, "Lumenfold", "File not found");
+        throw toolkit::Error(toolkit::errors::FileNotFound, toolkit::kProgramSource, "File not found");
     };
     app.start(form);
     form.SSTTab0->setTab(2);
