@@ -242,17 +242,6 @@ void Form1::createControls(QWidget& window) {
     bind(Qor, &toolkit::CommandButton::Click, [this] { Qor_Click(); });
 }
 
-void Form1::releaseControls() {
-    SSTTab0 = nullptr;
-    txtStatus2 = WAN = LAN = txtStatus = txtLocal = txtText1 = nullptr;
-    Picture1 = Picture4 = nullptr;
-    lblWorking = WAN2 = LAN2 = lblLocal = nullptr;
-    lblYourOnline[0] = lblYourOnline[1] = lblYourOffline[0] = lblYourOffline[1] = nullptr;
-    chkstatus = chkgreen = chkyellow = chkred = chkAdp = chkReload = nullptr;
-    ProgressBar1 = nullptr;
-    Timer1 = nullptr;
-    Image1 = nullptr;
-    Qor = nullptr;
-}
+void Form1::releaseControls() { static_cast<Form1Controls&>(*this) = Form1Controls{}; }
 
 }  // namespace app
