@@ -3,6 +3,8 @@
 #include <QFont>
 #include <utility>
 
+#include "toolkit/TextBox.h"
+
 namespace adapters {
 
 namespace {

@@ -6,8 +6,11 @@
 
 #include "adapters/AdapterInfoApi.h"
 #include "adapters/GetAdaptsInfo.h"
-#include "toolkit/Controls.h"
 #include "toolkit/Form.h"
+
+namespace toolkit {
+class TextBox;
+}
 
 namespace adapters {
 

@@ -5,14 +5,17 @@
 #include <string>
 #include <vector>
 
+#include "adapters/Form2.h"
 #include "app/Assets.h"
 #include "app/ConnectionState.h"
 #include "app/Identity.h"
 #include "app/Lamps.h"
+#include "app/Platform.h"
 #include "probes/Connectivity.h"
 #include "probes/LocalIp.h"
 #include "probes/Module1.h"
 #include "probes/PublicAddress.h"
+#include "toolkit/Controls.h"
 #include "toolkit/Error.h"
 #include "toolkit/ResumeNext.h"
 

@@ -2,12 +2,31 @@
 
 #include <memory>
 
-#include "adapters/Form2.h"
-#include "app/Platform.h"
-#include "toolkit/Controls.h"
 #include "toolkit/Form.h"
 
+namespace toolkit {
+class CheckBox;
+class CommandButton;
+class Image;
+class Label;
+class PictureBox;
+class ProgressBar;
+class TabControl;
+class TextBox;
+class Timer;
+}  // namespace toolkit
+
+namespace adapters {
+class Form2;
+}
+
+namespace probes {
+class TransferService;
+}
+
 namespace app {
+
+struct Platform;
 
 // The controls of the main window while it is loaded, null while it is
 // not. Held as one value, so that an unload resets every one of them and a

@@ -10,6 +10,7 @@
 #include "app/Form1.h"
 #include "app/Identity.h"
 #include "app/Lamps.h"
+#include "toolkit/Controls.h"
 
 namespace app {
 

@@ -8,6 +8,7 @@
 #include "platform/linux/QtInternet.h"
 #include "platform/linux/QtTransfer.h"
 #include "platform/linux/XdgShell.h"
+#include "toolkit/Application.h"
 
 namespace app {
 

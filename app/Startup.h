@@ -4,9 +4,9 @@
 #include <optional>
 #include <string>
 
-#include "app/Fonts.h"
-
 namespace app {
+
+struct FontAliases;
 
 // What the process sets before its first thread starts: under a tight
 // address-space limit (ulimit -v), threads share one malloc arena, since

@@ -21,6 +21,7 @@
 #include "app/Form1.h"
 #include "app/Launch.h"
 #include "toolkit/Application.h"
+#include "toolkit/CheckBox.h"
 
 namespace {
 

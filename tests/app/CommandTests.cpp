@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "adapters/AdapterInfoApi.h"
+#include "adapters/Form2.h"
 #include "app/Form1.h"
 #include "app/Identity.h"
 #include "platform/linux/XdgShell.h"

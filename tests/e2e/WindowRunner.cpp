@@ -26,6 +26,7 @@
 #include "app/Form1.h"
 #include "app/Launch.h"
 #include "toolkit/Application.h"
+#include "toolkit/Controls.h"
 
 namespace {
 
