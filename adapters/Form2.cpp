@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "toolkit/Accessibility.h"
+#include "toolkit/TextBox.h"
 
 namespace adapters {
 

@@ -6,9 +6,12 @@
 
 #include "adapters/AdapterInfoApi.h"
 #include "adapters/GetAdaptsInfo.h"
-#include "toolkit/Accessibility.h"
-#include "toolkit/Controls.h"
 #include "toolkit/Form.h"
+
+namespace toolkit {
+class Announcer;
+class TextBox;
+}  // namespace toolkit
 
 namespace adapters {
 

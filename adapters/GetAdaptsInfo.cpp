@@ -50,12 +50,6 @@ QString fieldText(const char (&field)[N]) {
 
 }  // namespace
 
-QString TrimAtNull(const QString& text) {
-    const qsizetype nul = text.indexOf(QChar(u'\0'));
-    // A field filled to its last byte has no NUL: all of it is the text.
-    return nul < 0 ? text : text.left(nul);
-}
-
 std::int32_t ListAdapters(AdapterInfoApi& api, std::vector<AdapterRecord>& adapters) {
     std::int32_t count = 0;
     std::uint32_t size = 0;

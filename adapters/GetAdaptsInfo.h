@@ -6,6 +6,7 @@
 
 #include "adapters/AdapterInfoApi.h"
 #include "toolkit/Error.h"
+#include "toolkit/Text.h"
 
 namespace adapters {
 
@@ -44,7 +45,7 @@ namespace GetAdaptsInfo {
 std::int32_t ListAdapters(AdapterInfoApi& api, std::vector<AdapterRecord>& adapters);
 
 // The characters before the first NUL; a text holding no NUL is kept whole.
-QString TrimAtNull(const QString& text);
+using toolkit::TrimAtNull;
 
 }  // namespace GetAdaptsInfo
 

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QImage>
+#include <QPixmap>
 
 // The resources live in a static library: make sure they are registered
 // before the first lookup.
@@ -30,11 +31,6 @@ QPoint cursorHotSpot(const QByteArray& file) {
 QIcon windowIcon() {
     ensureRegistered();
     return QIcon(QString::fromLatin1(kWindowIconPath));
-}
-
-QPixmap picture(const char* path) {
-    ensureRegistered();
-    return QPixmap(QString::fromLatin1(path));
 }
 
 QString picturePath(const char* path) {

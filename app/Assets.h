@@ -3,7 +3,6 @@
 #include <QByteArray>
 #include <QCursor>
 #include <QIcon>
-#include <QPixmap>
 #include <QString>
 
 namespace app {
@@ -19,8 +18,6 @@ inline constexpr const char* kDigitalFontPath = ":/assets/LumenfoldSegments.ttf"
 
 // The icon of both windows, the main window and Adapter Info.
 QIcon windowIcon();
-// A picture of the resources; null when it cannot be read.
-QPixmap picture(const char* path);
 // The resource path of a picture, for a control that reads it when first shown.
 QString picturePath(const char* path);
 // The bytes of a resource; empty when it cannot be read.

@@ -12,7 +12,8 @@ ConnectionState ClassifyConnection(const QString& S, const QString& L) {
         return ConnectionState::LanOnlyOffline;
     if (Contains(L, QStringLiteral("1")) && Contains(S, QStringLiteral("online")))
         return ConnectionState::LanAndWanOnline;
-    if (Contains(S, QStringLiteral("offline")) && Contains(L, QStringLiteral("Shit!"))) return ConnectionState::Offline;
+    if (Contains(S, QStringLiteral("offline")) && Contains(L, QString::fromLatin1(kLoopbackMarker)))
+        return ConnectionState::Offline;
     return ConnectionState::WanOnlyOnline;
 }
 

@@ -8,6 +8,14 @@ namespace app {
 // values are tried in this order; the last one is the fallback.
 enum class ConnectionState { LanOnlyOffline, LanAndWanOnline, Offline, WanOnlyOnline };
 
+// Put in place of a loopback LAN address. It holds no "1", so it rules out
+// both states that need a LAN address, and both remaining states overwrite
+// it: it is never on screen once the tick has ended.
+inline constexpr const char* kLoopbackMarker = "Shit!";
+
+// What an address field reads where the state rules an address out.
+inline constexpr const char* kMissingAddress = "Null";
+
 // Whether text contains word, letters compared without regard to case. An
 // empty text contains nothing.
 bool Contains(const QString& text, const QString& word);

@@ -71,8 +71,6 @@ void FontConfigurationLoad::wait() {
 
 FontAliases resolveFontAliases() { return {resolvedFamily(kDigitalFamily), resolvedFamily(kTahomaFamily)}; }
 
-void installFontSubstitutes() { installFontSubstitutes(resolveFontAliases()); }
-
 void installFontSubstitutes(const FontAliases& aliases) {
     const QString digital = QString::fromLatin1(kDigitalFamily);
     if (!installedFamily(aliases.digital) && QFont::substitutes(digital).isEmpty() && registerDigitalSubstitute())

@@ -39,8 +39,6 @@ public:
     void wait();
     // The resolved font names; read them after wait().
     const FontAliases& aliases() const noexcept { return aliases_; }
-    // Whether the configuration is being loaded on a thread of its own.
-    bool threaded() const noexcept { return thread_.joinable(); }
 
 private:
     FontAliases aliases_;
@@ -50,7 +48,6 @@ private:
 // Installs the substitutions for fonts that are not installed. Called once
 // at start-up, before any window is made; calling it again changes nothing.
 void installFontSubstitutes(const FontAliases& aliases);
-void installFontSubstitutes();
 
 // The digital read-out font: bold italic at the given size.
 QFont digitalFont(qreal points);

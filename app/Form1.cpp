@@ -5,12 +5,17 @@
 #include <string>
 #include <vector>
 
+#include "adapters/Form2.h"
 #include "app/Assets.h"
 #include "app/ConnectionState.h"
 #include "app/Identity.h"
+#include "app/Lamps.h"
+#include "app/Platform.h"
 #include "probes/Connectivity.h"
+#include "probes/LocalIp.h"
 #include "probes/Module1.h"
 #include "probes/PublicAddress.h"
+#include "toolkit/Controls.h"
 #include "toolkit/Error.h"
 #include "toolkit/ResumeNext.h"
 
@@ -23,23 +28,14 @@ constexpr float kProgressTarget = 100.0f;
 constexpr std::uint32_t kBarBackground = 0x000000;  // black, 0x00BBGGRR
 constexpr std::uint32_t kBarColor = 0x00FF00;       // green
 
-const QString kLoopbackAddress = QStringLiteral("127.0.0.1");
-// Put in place of a loopback LAN address. It holds no "1", so it rules out
-// both states that need a LAN address, and both remaining states overwrite
-// it: it is never on screen once the tick has ended.
-const QString kLoopbackMarker = QStringLiteral("Shit!");
-const QString kMissing = QStringLiteral("Null");
-
-// Lamp positions (twips): the lamps rest at 1720 and a lit one is lifted.
-constexpr float kLampTop1700 = 1700;
-constexpr float kLampTop1710 = 1710;
-constexpr float kLampTop1720 = 1720;
+const QString kLoopbackAddress = QString::fromLatin1(probes::kLoopbackAddress);
+const QString kMissing = QString::fromLatin1(kMissingAddress);
 
 // A platform service the window needs; a platform without it fails the
 // step like a missing object does.
 template <class Service>
 Service& service(const std::unique_ptr<Service>& installed) {
-    if (!installed) throw toolkit::Error(toolkit::errors::ObjectRequired, "Lumenfold", "Object required");
+    if (!installed) throw toolkit::Error(toolkit::errors::ObjectRequired, toolkit::kProgramSource, "Object required");
     return *installed;
 }
 
@@ -117,7 +113,7 @@ void Form1::Timer1_Timer() {
     next([&] { chkAdp->setVisible(true); });
 
     next([&] {
-        if (Contains(LAN->Text(), kLoopbackAddress)) LAN->setText(kLoopbackMarker);
+        if (Contains(LAN->Text(), kLoopbackAddress)) LAN->setText(QString::fromLatin1(kLoopbackMarker));
     });
 
     ConnectionState state = ConnectionState::WanOnlyOnline;
@@ -133,7 +129,7 @@ void Form1::Timer1_Timer() {
         next([&] { chkgreen->setValue(1); });
         next([&] { chkyellow->setCaption(QStringLiteral("LAN Only")); });
         next([&] { chkred->setCaption(QStringLiteral("Offline")); });
-        next([&] { chkgreen->setTop(kLampTop1710); });
+        next([&] { chkgreen->setTop(kLampLifted); });
         break;
     case ConnectionState::LanAndWanOnline:
         next([&] { txtStatus->setText(StatusText(state)); });
@@ -144,7 +140,7 @@ void Form1::Timer1_Timer() {
         next([&] { chkred->setValue(1); });
         next([&] { chkgreen->setCaption(QStringLiteral("Online")); });
         next([&] { chkyellow->setCaption(QStringLiteral("WAN/LAN")); });
-        next([&] { chkred->setTop(kLampTop1710); });
+        next([&] { chkred->setTop(kLampLifted); });
         break;
     case ConnectionState::Offline:
         next([&] { LAN->setText(kMissing); });
@@ -156,9 +152,9 @@ void Form1::Timer1_Timer() {
         next([&] { chkyellow->setVisible(true); });
         next([&] { chkgreen->setValue(1); });
         next([&] { chkyellow->setValue(1); });
-        next([&] { chkgreen->setTop(kLampTop1700); });
-        next([&] { chkyellow->setTop(kLampTop1700); });
-        next([&] { chkred->setTop(kLampTop1720); });
+        next([&] { chkgreen->setTop(kLampLiftedHigh); });
+        next([&] { chkyellow->setTop(kLampLiftedHigh); });
+        next([&] { chkred->setTop(kLampResting); });
         next([&] { chkred->setCaption(QStringLiteral("Offline")); });
         break;
     case ConnectionState::WanOnlyOnline:
@@ -172,7 +168,7 @@ void Form1::Timer1_Timer() {
         next([&] { chkred->setValue(1); });
         next([&] { chkgreen->setCaption(QStringLiteral("Online")); });
         next([&] { chkyellow->setCaption(QStringLiteral("WAN Only")); });
-        next([&] { chkred->setTop(kLampTop1700); });
+        next([&] { chkred->setTop(kLampLiftedHigh); });
         break;
     }
 }

@@ -2,22 +2,36 @@
 
 #include <memory>
 
-#include "adapters/Form2.h"
-#include "app/Platform.h"
-#include "toolkit/Controls.h"
 #include "toolkit/Form.h"
+
+namespace toolkit {
+class CheckBox;
+class CommandButton;
+class Image;
+class Label;
+class PictureBox;
+class ProgressBar;
+class TabControl;
+class TextBox;
+class Timer;
+}  // namespace toolkit
+
+namespace adapters {
+class Form2;
+}
+
+namespace probes {
+class TransferService;
+}
 
 namespace app {
 
-// The main window: start-up, the status refresh cycle and the commands.
-// Everything it shows lives in its controls; the window keeps no results
-// of its own, so a reload starts from the layout again.
-class Form1 : public toolkit::Form {
-public:
-    Form1(toolkit::Application& app, Platform& platform);
-    ~Form1() override;
+struct Platform;
 
-    // The controls of a loaded window (null while it is not loaded).
+// The controls of the main window while it is loaded, null while it is
+// not. Held as one value, so that an unload resets every one of them and a
+// control added here cannot be left dangling.
+struct Form1Controls {
     toolkit::TabControl* SSTTab0 = nullptr;
     toolkit::TextBox* txtStatus2 = nullptr;
     // Tab "WAN LAN"
@@ -46,6 +60,15 @@ public:
     toolkit::CommandButton* Qor = nullptr;
     toolkit::PictureBox* Picture4 = nullptr;
     toolkit::TextBox* txtText1 = nullptr;
+};
+
+// The main window: start-up, the status refresh cycle and the commands.
+// Everything it shows lives in its controls; the window keeps no results
+// of its own, so a reload starts from the layout again.
+class Form1 : public toolkit::Form, public Form1Controls {
+public:
+    Form1(toolkit::Application& app, Platform& platform);
+    ~Form1() override;
 
     // The Adapter Info window, made on first use by Adapter Info and kept
     // for the application's life; loaded and unloaded as it opens and closes.

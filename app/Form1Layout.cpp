@@ -8,7 +8,9 @@
 #include "app/Fonts.h"
 #include "app/Form1.h"
 #include "app/Identity.h"
+#include "app/Lamps.h"
 #include "toolkit/Accessibility.h"
+#include "toolkit/Controls.h"
 #include "toolkit/SystemColors.h"
 
 namespace app {
@@ -103,7 +105,7 @@ toolkit::CheckBox* graphicalCheck(QWidget* parent, const QString& caption, float
 // is named by its colour since its caption changes with the state.
 toolkit::CheckBox* lamp(QWidget* parent, const char* name, float left, float width, const QColor& face,
                         const QColor& captionColor, int tabIndex) {
-    auto* check = graphicalCheck(parent, QString(), left, 1720, width, face, captionColor, tabIndex);
+    auto* check = graphicalCheck(parent, QString(), left, kLampResting, width, face, captionColor, tabIndex);
     check->setEnabled(false);
     check->setAccessibleName(QString::fromLatin1(name));
     toolkit::setCheckBoxRole(*check, toolkit::CheckBoxRole::Lamp);
@@ -258,17 +260,6 @@ void Form1::createControls(QWidget& window) {
     bind(Qor, &toolkit::CommandButton::Click, [this] { Qor_Click(); });
 }
 
-void Form1::releaseControls() {
-    SSTTab0 = nullptr;
-    txtStatus2 = WAN = LAN = txtStatus = txtLocal = txtText1 = nullptr;
-    Picture1 = Picture4 = nullptr;
-    lblWorking = WAN2 = LAN2 = lblLocal = nullptr;
-    lblYourOnline[0] = lblYourOnline[1] = lblYourOffline[0] = lblYourOffline[1] = nullptr;
-    chkstatus = chkgreen = chkyellow = chkred = chkAdp = chkReload = nullptr;
-    ProgressBar1 = nullptr;
-    Timer1 = nullptr;
-    Image1 = nullptr;
-    Qor = nullptr;
-}
+void Form1::releaseControls() { static_cast<Form1Controls&>(*this) = Form1Controls{}; }
 
 }  // namespace app

@@ -8,6 +8,7 @@
 #include "platform/linux/QtInternet.h"
 #include "platform/linux/QtTransfer.h"
 #include "platform/linux/XdgShell.h"
+#include "toolkit/Application.h"
 
 namespace app {
 
@@ -28,9 +29,8 @@ DisplayProbes linuxDisplayProbes() {
 
 void adaptToWindowSystem(toolkit::Application& application) {
     if (QGuiApplication::platformName() != QLatin1String("wayland")) return;
-    const std::string display = DisplayEnvironment::fromProcess().waylandDisplay;
-    application.setShowAfreshToBringForward(
-        !platform::gnulinux::waylandCompositorOffers(display.empty() ? "wayland-0" : display, "xdg_activation_v1"));
+    application.setShowAfreshToBringForward(!platform::gnulinux::waylandCompositorOffers(
+        DisplayEnvironment::fromProcess().waylandSocket(), "xdg_activation_v1"));
 }
 
 }  // namespace app

@@ -2,8 +2,11 @@
 
 #include "app/Platform.h"
 #include "app/Startup.h"
-#include "toolkit/Application.h"
-#include "toolkit/Waiter.h"
+
+namespace toolkit {
+class Application;
+class Waiter;
+}  // namespace toolkit
 
 namespace app {
 

@@ -6,7 +6,6 @@
 #include "probes/InternetApi.h"
 #include "probes/LocalIp.h"
 #include "probes/Transfer.h"
-#include "toolkit/Application.h"
 #include "toolkit/Shell.h"
 
 namespace app {

@@ -8,6 +8,7 @@
 
 #include "app/Identity.h"
 #include "probes/Connectivity.h"
+#include "probes/LocalIp.h"
 #include "probes/PublicAddress.h"
 #include "toolkit/Error.h"
 #include "toolkit/ResumeNext.h"
@@ -16,15 +17,15 @@ namespace app {
 
 namespace {
 
-// The texts the window's cycle (Form1::Timer1_Timer) writes for the local
-// address, the same ones: the report must read as the window does.
-const QString kLoopbackAddress = QStringLiteral("127.0.0.1");
-const QString kLoopbackMarker = QStringLiteral("Shit!");
-const QString kMissing = QStringLiteral("Null");
+// The texts the window's cycle writes for the addresses: the report must
+// read as the window does.
+const QString kLoopbackText = QString::fromLatin1(probes::kLoopbackAddress);
+const QString kMarkerText = QString::fromLatin1(kLoopbackMarker);
+const QString kMissingText = QString::fromLatin1(kMissingAddress);
 
 template <class Service>
 Service& service(const std::unique_ptr<Service>& installed) {
-    if (!installed) throw toolkit::Error(toolkit::errors::ObjectRequired, "Lumenfold", "Object required");
+    if (!installed) throw toolkit::Error(toolkit::errors::ObjectRequired, toolkit::kProgramSource, "Object required");
     return *installed;
 }
 
@@ -68,22 +69,22 @@ Report gatherReport(Platform& platform, bool withAdapters) {
         break;
     }
     next([&] { report.lan = QString::fromStdString(probes::ReadLocalAddress(service(platform.localIp))); });
-    report.localhost = kLoopbackAddress;
-    if (Contains(report.lan, kLoopbackAddress)) report.lan = kLoopbackMarker;
+    report.localhost = kLoopbackText;
+    if (Contains(report.lan, kLoopbackText)) report.lan = kMarkerText;
 
     report.state = ClassifyConnection(probeText, report.lan);
     switch (report.state) {
     case ConnectionState::LanOnlyOffline:
-        report.wan = kMissing;
+        report.wan = kMissingText;
         break;
     case ConnectionState::LanAndWanOnline:
         break;
     case ConnectionState::Offline:
-        report.lan = kMissing;
-        report.wan = kMissing;
+        report.lan = kMissingText;
+        report.wan = kMissingText;
         break;
     case ConnectionState::WanOnlyOnline:
-        report.lan = kMissing;
+        report.lan = kMissingText;
         break;
     }
 

@@ -36,8 +36,6 @@ void fitProcessToAddressSpace() {
     pthread_attr_destroy(&defaults);
 }
 
-void prepareApplication() { prepareApplication(resolveFontAliases()); }
-
 void prepareApplication(const FontAliases& fonts) {
     QApplication::setApplicationName(QStringLiteral("Lumenfold"));
     QApplication::setApplicationVersion(QStringLiteral("1.5"));
@@ -75,6 +73,8 @@ DisplayEnvironment DisplayEnvironment::fromProcess() {
     return {variable("QT_QPA_PLATFORM"), variable("DISPLAY"), variable("WAYLAND_DISPLAY")};
 }
 
+std::string DisplayEnvironment::waylandSocket() const { return waylandDisplay.empty() ? "wayland-0" : waylandDisplay; }
+
 DisplayChoice chooseDisplay(const DisplayEnvironment& environment, const DisplayProbes& answers) {
     const std::string& x11 = environment.x11Display;
     const std::string& wayland = environment.waylandDisplay;
@@ -92,9 +92,7 @@ DisplayChoice chooseDisplay(const DisplayEnvironment& environment, const Display
                 if (answers.x11(x11)) return {};
                 missing.push_back(x11Missing(x11));
             } else if (name.starts_with("wayland")) {
-                // Qt's Wayland plug-in, like every Wayland client, falls
-                // back to "wayland-0".
-                if (answers.wayland(wayland.empty() ? "wayland-0" : wayland)) return {};
+                if (answers.wayland(environment.waylandSocket())) return {};
                 missing.push_back(waylandMissing(wayland));
             } else if (!name.empty()) {
                 return {};

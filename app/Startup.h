@@ -4,9 +4,9 @@
 #include <optional>
 #include <string>
 
-#include "app/Fonts.h"
-
 namespace app {
+
+struct FontAliases;
 
 // What the process sets before its first thread starts: under a tight
 // address-space limit (ulimit -v), threads share one malloc arena, since
@@ -19,10 +19,8 @@ void fitProcessToAddressSpace();
 // What the application sets once its QApplication exists and before any
 // window is made: its names, the fonts standing in for missing ones, and
 // that the runtime, not Qt, decides when the application ends.
-// `fonts` comes from resolveFontAliases(), which the overload without it
-// calls itself.
+// `fonts` comes from resolveFontAliases().
 void prepareApplication(const FontAliases& fonts);
-void prepareApplication();
 
 // The variables that decide where the windows go.
 struct DisplayEnvironment {
@@ -30,6 +28,9 @@ struct DisplayEnvironment {
     std::string x11Display;      // DISPLAY
     std::string waylandDisplay;  // WAYLAND_DISPLAY
     static DisplayEnvironment fromProcess();
+    // The Wayland display a client connects to: WAYLAND_DISPLAY, or
+    // "wayland-0" when it is not set, as every Wayland client falls back.
+    std::string waylandSocket() const;
 };
 
 // Whether a display answers, by name.

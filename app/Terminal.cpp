@@ -10,6 +10,7 @@
 #include "app/CommandLine.h"
 #include "app/LinuxPlatform.h"
 #include "app/Report.h"
+#include "app/Startup.h"
 #include "app/Watch.h"
 #include "platform/linux/RtnetlinkChanges.h"
 #include "platform/linux/TerminationSignals.h"
@@ -89,6 +90,8 @@ int runTerminal(int argc, char* argv[]) {
     case CommandLine::Action::Report:
         break;
     }
+    // As the window does, before the first thread starts.
+    fitProcessToAddressSpace();
     // Only the core: no display is asked for and no widget can be made.
     QCoreApplication qt(argc, argv);
     return line.watch ? watch(line) : report(line);

@@ -17,6 +17,7 @@
 #include "adapters/Form2.h"
 #include "platform/linux/LinuxAdapterInfo.h"
 #include "tests/support/StandInMainWindow.h"
+#include "toolkit/TextBox.h"
 
 extern char** environ;
 

@@ -1,6 +1,7 @@
 #include "probes/Module1.h"
 
 #include "toolkit/Messages.h"
+#include "toolkit/ProgressBar.h"
 
 namespace probes::Module1 {
 

@@ -2,7 +2,9 @@
 
 #include <cstdint>
 
-#include "toolkit/Controls.h"
+namespace toolkit {
+class ProgressBar;
+}
 
 // The progress-bar colouring of the gathering display.
 namespace probes::Module1 {

@@ -21,7 +21,7 @@ std::vector<std::string> SplitOnSpaces(std::string_view reply) {
 
 const std::string& LastToken(const std::vector<std::string>& tokens) {
     if (tokens.empty())
-        throw toolkit::Error(toolkit::errors::SubscriptOutOfRange, "Lumenfold", "Subscript out of range");
+        throw toolkit::Error(toolkit::errors::SubscriptOutOfRange, toolkit::kProgramSource, "Subscript out of range");
     return tokens.back();
 }
 

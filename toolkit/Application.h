@@ -47,7 +47,6 @@ public:
     // For timer ticks: a tick that falls due while a handler is still
     // running (inside a message box or a wait, say) is dropped, never nested.
     void dispatchWhenIdle(const std::function<void()>& handler, const Form* owner = nullptr);
-    bool inHandler() const noexcept { return depth_ > 0; }
     // Whether a handler of `form` is running (or waiting) now.
     bool isRunningHandlerOf(const Form& form) const;
 

@@ -26,6 +26,10 @@ private:
     std::string description_;
 };
 
+// The source of the errors the program raises itself, the runtime's
+// included, rather than one of its components ("Inet", "Winsock"...).
+inline constexpr const char* kProgramSource = "Lumenfold";
+
 // Numbers of the runtime's own errors.
 namespace errors {
 inline constexpr std::int32_t InvalidProcedureCall = 5;

@@ -9,7 +9,7 @@
 #include <type_traits>
 
 #include "toolkit/Application.h"
-#include "toolkit/Controls.h"
+#include "toolkit/Timer.h"
 
 namespace toolkit {
 

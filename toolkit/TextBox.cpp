@@ -13,16 +13,11 @@
 #include <utility>
 
 #include "toolkit/Accessibility.h"
+#include "toolkit/Text.h"
 
 namespace toolkit {
 
 namespace {
-// The platform's text box holds a C string: text ends at its first NUL.
-QString cutAtNul(const QString& text) {
-    const qsizetype nul = text.indexOf(QChar(u'\0'));
-    return nul < 0 ? text : text.left(nul);
-}
-
 // Characters that would reorder or split what the box shows: the
 // bidirectional controls and the Unicode line and paragraph separators.
 // A read-out shows its characters in the order received, so these are
@@ -150,7 +145,7 @@ QString TextBox::Text() const { return text_; }
 
 void TextBox::setText(const QString& text) {
     const QString before = text_;
-    text_ = cutAtNul(text);
+    text_ = TrimAtNull(text);
     selStart_ = 0;
     selLength_ = 0;
     scheduleSync();
@@ -158,7 +153,7 @@ void TextBox::setText(const QString& text) {
 }
 
 void TextBox::setSelText(const QString& text) {
-    const QString inserted = cutAtNul(text);
+    const QString inserted = TrimAtNull(text);
     const int start = std::clamp(selStart_, 0, static_cast<int>(text_.size()));
     const int length = std::clamp(selLength_, 0, static_cast<int>(text_.size()) - start);
     text_.replace(start, length, inserted);

@@ -18,6 +18,7 @@
 #include <system_error>
 #include <unordered_map>
 
+#include "adapters/AdapterBuffer.h"
 #include "platform/linux/Rtnetlink.h"
 
 namespace platform::gnulinux {
@@ -30,9 +31,6 @@ using adapters::ERROR_NO_DATA;
 using adapters::ERROR_NOT_SUPPORTED;
 using adapters::IF_TYPE_IEEE80211;
 using adapters::IF_TYPE_TUNNEL;
-using adapters::IP_ADAPTER_INFO;
-using adapters::IP_ADDR_STRING;
-using adapters::MAX_ADAPTER_ADDRESS_LENGTH;
 using adapters::MIB_IF_TYPE_ETHERNET;
 using adapters::MIB_IF_TYPE_LOOPBACK;
 using adapters::MIB_IF_TYPE_OTHER;
@@ -101,35 +99,6 @@ std::uint32_t adapterType(const InterfaceFacts& facts) {
         return IF_TYPE_TUNNEL;
     default:
         return MIB_IF_TYPE_OTHER;
-    }
-}
-
-template <std::size_t N>
-void putText(char (&field)[N], const std::string& text) {
-    const std::size_t length = std::min(text.size(), N - 1);
-    std::memcpy(field, text.data(), length);
-    std::memset(field + length, 0, N - length);
-}
-
-void putAddress(IP_ADDR_STRING& element, const std::string& address, const std::string& mask) {
-    putText(element.IpAddress.String, address);
-    putText(element.IpMask.String, mask);
-}
-
-using AddressAndMask = std::pair<std::string, std::string>;
-
-// Fills a list head from the first item and writes the further items at
-// `spill`, each linked to the next, the last one ending the list.
-void putList(IP_ADDR_STRING& head, const std::vector<AddressAndMask>& items, std::byte*& spill) {
-    putAddress(head, items[0].first, items[0].second);
-    head.Next = items.size() > 1 ? reinterpret_cast<IP_ADDR_STRING*>(spill) : nullptr;
-    for (std::size_t k = 1; k < items.size(); ++k) {
-        IP_ADDR_STRING element{};
-        putAddress(element, items[k].first, items[k].second);
-        std::byte* at = spill;
-        spill += sizeof(IP_ADDR_STRING);
-        element.Next = k + 1 < items.size() ? reinterpret_cast<IP_ADDR_STRING*>(spill) : nullptr;
-        std::memcpy(at, &element, sizeof element);
     }
 }
 
@@ -248,13 +217,22 @@ std::uint32_t LinuxAdapterInfo::GetAdaptersInfo(std::byte* buffer, std::uint32_t
         return ERROR_NO_DATA;
     }
 
-    // Entries first, then the further address and gateway elements.
-    std::size_t extras = 0;
+    std::vector<adapters::AdapterEntry> entries;
+    entries.reserve(interfaces.size());
     for (const InterfaceFacts& facts : interfaces) {
-        if (facts.addresses.size() > 1) extras += facts.addresses.size() - 1;
-        if (facts.gateways.size() > 1) extras += facts.gateways.size() - 1;
+        adapters::AdapterEntry& entry = entries.emplace_back();
+        entry.name = facts.name;
+        entry.description = describeInterface(facts);
+        entry.index = facts.index;
+        entry.type = adapterType(facts);
+        entry.hardwareAddress = facts.hardwareAddress;
+        for (const auto& address : facts.addresses) entry.addresses.emplace_back(address.address, address.mask);
+        if (entry.addresses.empty()) entry.addresses.emplace_back("0.0.0.0", "0.0.0.0");
+        for (const auto& gateway : facts.gateways) entry.gateways.emplace_back(gateway, "255.255.255.255");
+        if (entry.gateways.empty()) entry.gateways.emplace_back("0.0.0.0", "0.0.0.0");
     }
-    const std::size_t needed = interfaces.size() * sizeof(IP_ADAPTER_INFO) + extras * sizeof(IP_ADDR_STRING);
+
+    const std::size_t needed = adapters::adapterBufferSize(entries);
     if (needed > std::numeric_limits<std::uint32_t>::max()) {
         setLastError(static_cast<std::int32_t>(ERROR_GEN_FAILURE));
         return ERROR_GEN_FAILURE;
@@ -268,33 +246,7 @@ std::uint32_t LinuxAdapterInfo::GetAdaptersInfo(std::byte* buffer, std::uint32_t
         setLastError(static_cast<std::int32_t>(ERROR_BUFFER_OVERFLOW));
         return ERROR_BUFFER_OVERFLOW;
     }
-
-    std::byte* spill = buffer + interfaces.size() * sizeof(IP_ADAPTER_INFO);
-    for (std::size_t i = 0; i < interfaces.size(); ++i) {
-        const InterfaceFacts& facts = interfaces[i];
-        IP_ADAPTER_INFO entry{};
-        entry.Next = i + 1 < interfaces.size()
-                         ? reinterpret_cast<IP_ADAPTER_INFO*>(buffer + (i + 1) * sizeof(IP_ADAPTER_INFO))
-                         : nullptr;
-        entry.ComboIndex = facts.index;
-        putText(entry.AdapterName, facts.name);
-        putText(entry.Description, describeInterface(facts));
-        entry.AddressLength =
-            static_cast<std::uint32_t>(std::min(facts.hardwareAddress.size(), MAX_ADAPTER_ADDRESS_LENGTH));
-        std::copy_n(facts.hardwareAddress.begin(), entry.AddressLength, entry.Address);
-        entry.Index = facts.index;
-        entry.Type = adapterType(facts);
-        std::vector<AddressAndMask> addresses;
-        for (const auto& address : facts.addresses) addresses.emplace_back(address.address, address.mask);
-        if (addresses.empty()) addresses.emplace_back("0.0.0.0", "0.0.0.0");
-        putList(entry.IpAddressList, addresses, spill);
-        std::vector<AddressAndMask> gateways;
-        for (const auto& gateway : facts.gateways) gateways.emplace_back(gateway, "255.255.255.255");
-        if (gateways.empty()) gateways.emplace_back("0.0.0.0", "0.0.0.0");
-        putList(entry.GatewayList, gateways, spill);
-        putAddress(entry.DhcpServer, "", "");
-        std::memcpy(buffer + i * sizeof(IP_ADAPTER_INFO), &entry, sizeof entry);
-    }
+    adapters::writeAdapterBuffer(entries, buffer);
     setLastError(0);
     return NO_ERROR_;
 }

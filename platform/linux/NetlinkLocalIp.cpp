@@ -65,7 +65,7 @@ std::string NetlinkLocalIp::LocalIP() {
         if ((flags->second & IFF_UP) && !(flags->second & IFF_LOOPBACK) && !isLoopback(entry.address))
             return entry.address;
     }
-    return "127.0.0.1";
+    return probes::kLoopbackAddress;
 }
 
 }  // namespace platform::gnulinux

@@ -13,11 +13,13 @@ namespace {
 
 using toolkit::Error;
 namespace errors = toolkit::errors;
+using toolkit::kProgramSource;
 
-constexpr const char* kSource = "Lumenfold";
 constexpr std::string_view kExplorerHead = "explorer.exe ";
 
-Error invalidCall() { return Error(errors::InvalidProcedureCall, kSource, "Invalid procedure call or argument"); }
+Error invalidCall() {
+    return Error(errors::InvalidProcedureCall, kProgramSource, "Invalid procedure call or argument");
+}
 
 // Splits at runs of blanks; a double quote starts or ends a group in which
 // blanks are kept, and is itself dropped.
@@ -67,7 +69,7 @@ void XdgShell::Shell(const std::string& commandLine, int /*windowStyle*/) {
     for (auto word = words.begin() + 1; word != words.end(); ++word) arguments << QString::fromStdString(*word);
     // Detached: the child is not ours to wait for, and leaves no zombie.
     if (!QProcess::startDetached(QString::fromStdString(words.front()), arguments))
-        throw Error(errors::FileNotFound, kSource, "File not found: " + words.front());
+        throw Error(errors::FileNotFound, kProgramSource, "File not found: " + words.front());
 }
 
 }  // namespace platform::gnulinux

@@ -3,6 +3,7 @@
 // what they show.
 #include <QFile>
 #include <QImage>
+#include <QPixmap>
 #include <cstdint>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -355,9 +356,9 @@ TEST(Assets, TheCommittedFilesAreCompiledIn) {
         const Bytes committed = readAsset(file);
         EXPECT_EQ(Bytes(compiled.begin(), compiled.end()), committed);
     }
-    EXPECT_EQ(app::picture(app::kPanelPicturePath).size(), QSize(400, 200));
-    EXPECT_EQ(app::picture(app::kLegendPicturePath).size(), QSize(372, 178));
-    EXPECT_EQ(app::picture(app::kEmblemPath).size(), QSize(60, 55));
+    EXPECT_EQ(QPixmap(app::picturePath(app::kPanelPicturePath)).size(), QSize(400, 200));
+    EXPECT_EQ(QPixmap(app::picturePath(app::kLegendPicturePath)).size(), QSize(372, 178));
+    EXPECT_EQ(QPixmap(app::picturePath(app::kEmblemPath)).size(), QSize(60, 55));
     EXPECT_EQ(app::handCursor().hotSpot(), QPoint(12, 1));
 }
 

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "adapters/AdapterInfoApi.h"
+#include "adapters/Form2.h"
 #include "app/Form1.h"
 #include "app/Identity.h"
 #include "platform/linux/XdgShell.h"
@@ -131,7 +132,7 @@ TEST_F(Commands, FailingStartEndsTheApplicationAfterShowingTheError) {
 
 TEST_F(Commands, FailingStartOfTheHomePageEndsTheApplicationToo) {
     fakes.shell->onStart = [](const std::string&) {
-        throw toolkit::Error(toolkit::errors::FileNotFound, "Lumenfold", "File not found");
+        throw toolkit::Error(toolkit::errors::FileNotFound, toolkit::kProgramSource, "File not found");
     };
     app.start(form);
     form.SSTTab0->setTab(2);

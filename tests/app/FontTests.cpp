@@ -73,7 +73,7 @@ QString printable() {
 }
 
 struct DigitalFont : ::testing::Test {
-    static void SetUpTestSuite() { app::installFontSubstitutes(); }
+    static void SetUpTestSuite() { app::installFontSubstitutes(app::resolveFontAliases()); }
     ~DigitalFont() override { flushDeletions(); }
     testing_support::RecordingPresenter presenter;
     toolkit::Application runtime{presenter};
@@ -84,7 +84,7 @@ TEST_F(DigitalFont, IsRegisteredFromTheResourcesAndChosenForEveryDigitalControl)
     if (QFontDatabase::hasFamily(QString::fromLatin1(app::kDigitalFamily)))
         GTEST_SKIP() << "the real digital font is installed and keeps its place";
     ASSERT_TRUE(QFontDatabase::hasFamily(QString::fromLatin1(app::kDigitalSubstitute)));
-    app::installFontSubstitutes();  // a second call registers nothing more
+    app::installFontSubstitutes(app::resolveFontAliases());  // a second call registers nothing more
     const QStringList substitutes = QFont::substitutes(QString::fromLatin1(app::kDigitalFamily));
     ASSERT_EQ(substitutes.size(), 1);
     EXPECT_EQ(substitutes[0].compare(QLatin1String(app::kDigitalSubstitute), Qt::CaseInsensitive), 0);

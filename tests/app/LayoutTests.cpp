@@ -42,7 +42,7 @@ protected:
 };
 
 struct Layout : ::testing::Test {
-    static void SetUpTestSuite() { app::installFontSubstitutes(); }
+    static void SetUpTestSuite() { app::installFontSubstitutes(app::resolveFontAliases()); }
     ~Layout() override { flushDeletions(); }
     RecordingPresenter presenter;
     toolkit::Application runtime{presenter};

@@ -245,7 +245,7 @@ TEST_F(Cycle, FailingLocalReadKeepsWhatLanHeld) {
 }
 
 TEST_F(Cycle, AFailureBeforeTheLocalReadReachesTheUserAndEndsTheApplication) {
-    fakes.internet->onCall = [] { throw toolkit::Error(7, "Lumenfold", "Out of memory"); };
+    fakes.internet->onCall = [] { throw toolkit::Error(7, toolkit::kProgramSource, "Out of memory"); };
     runCycle();
     ASSERT_EQ(presenter.shown.size(), 1u);
     EXPECT_EQ(presenter.shown[0].number(), 7);

@@ -2,7 +2,9 @@
 // network namespace, which each test builds for itself.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <future>
+#include <string>
 #include <thread>
 
 #include "platform/linux/NetlinkLocalIp.h"
@@ -116,8 +118,16 @@ TEST_F(LocalIp, ADefaultRouteWithoutCarrierDoesNotCount) {
     // e2 is up, its peer is not: no carrier, the route is marked linkdown.
     ns.ip("link set " + e2 + " up");
     ns.ip("route add default via 10.2.0.1 dev " + e2);
+    const std::string route = "ip -n " + ns.name() + " route show default dev " + e2;
+    ASSERT_NE(testing_support::capture(route).find("linkdown"), std::string::npos);
     expectAnswer(ns, "10.1.0.5");
     ns.ip("link set x2 up");
-    ASSERT_TRUE(testing_support::shell("sleep 0.2") == 0);
+    // The carrier comes a moment after the peer is up: wait until the
+    // kernel no longer marks the route linkdown, as the read would see it.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (testing_support::capture(route).find("linkdown") != std::string::npos) {
+        ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the carrier never came on " << e2;
+        std::this_thread::yield();
+    }
     expectAnswer(ns, "10.2.0.7");
 }

@@ -3,6 +3,8 @@
 #include <cstring>
 #include <optional>
 
+#include "adapters/AdapterBuffer.h"
+
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/asan_interface.h>
 #endif
@@ -10,43 +12,26 @@
 namespace testing_support {
 
 using adapters::IP_ADAPTER_INFO;
-using adapters::IP_ADDR_STRING;
 
 namespace {
 
-template <std::size_t N>
-void put(char (&field)[N], const std::string& text) {
-    std::memset(field, 0, N);
-    std::memcpy(field, text.data(), std::min(text.size(), N - 1));
-}
-
-std::size_t extraElements(const FakeAdapter& adapter) {
-    std::size_t extra = 0;
-    if (adapter.addresses.size() > 1) extra += adapter.addresses.size() - 1;
-    if (adapter.gateways.size() > 1) extra += adapter.gateways.size() - 1;
-    return extra;
-}
-
-// Writes a list: the head in place, the rest at `spill`, linked in order.
-void putList(IP_ADDR_STRING& head, const std::vector<std::string>& items, std::byte*& spill) {
-    put(head.IpAddress.String, items.empty() ? std::string() : items[0]);
-    head.Next = items.size() > 1 ? reinterpret_cast<IP_ADDR_STRING*>(spill) : nullptr;
-    for (std::size_t k = 1; k < items.size(); ++k) {
-        IP_ADDR_STRING element{};
-        put(element.IpAddress.String, items[k]);
-        std::byte* at = spill;
-        spill += sizeof element;
-        element.Next = k + 1 < items.size() ? reinterpret_cast<IP_ADDR_STRING*>(spill) : nullptr;
-        std::memcpy(at, &element, sizeof element);
+std::vector<adapters::AdapterEntry> entriesOf(const std::vector<FakeAdapter>& adapters) {
+    std::vector<adapters::AdapterEntry> entries;
+    for (const FakeAdapter& adapter : adapters) {
+        adapters::AdapterEntry& entry = entries.emplace_back();
+        entry.name = adapter.name;
+        entry.description = adapter.description;
+        entry.index = adapter.index;
+        for (const std::string& address : adapter.addresses) entry.addresses.emplace_back(address, "");
+        for (const std::string& gateway : adapter.gateways) entry.gateways.emplace_back(gateway, "");
     }
+    return entries;
 }
 
 }  // namespace
 
 std::uint32_t FakeAdapterInfo::neededSize() const {
-    std::size_t size = adapters.size() * sizeof(IP_ADAPTER_INFO);
-    for (const FakeAdapter& adapter : adapters) size += extraElements(adapter) * sizeof(IP_ADDR_STRING);
-    return static_cast<std::uint32_t>(size);
+    return static_cast<std::uint32_t>(adapters::adapterBufferSize(entriesOf(adapters)));
 }
 
 std::uint32_t FakeAdapterInfo::GetAdaptersInfo(std::byte* buffer, std::uint32_t& size) {
@@ -75,19 +60,10 @@ std::uint32_t FakeAdapterInfo::GetAdaptersInfo(std::byte* buffer, std::uint32_t&
 }
 
 void FakeAdapterInfo::fill(std::byte* buffer) const {
-    std::byte* spill = buffer + adapters.size() * sizeof(IP_ADAPTER_INFO);
+    adapters::writeAdapterBuffer(entriesOf(adapters), buffer);
     for (std::size_t i = 0; i < adapters.size(); ++i) {
-        const FakeAdapter& adapter = adapters[i];
         IP_ADAPTER_INFO entry{};
-        entry.Next = i + 1 < adapters.size()
-                         ? reinterpret_cast<IP_ADAPTER_INFO*>(buffer + (i + 1) * sizeof(IP_ADAPTER_INFO))
-                         : nullptr;
-        entry.ComboIndex = adapter.index;
-        entry.Index = adapter.index;
-        put(entry.AdapterName, adapter.name);
-        put(entry.Description, adapter.description);
-        putList(entry.IpAddressList, adapter.addresses, spill);
-        putList(entry.GatewayList, adapter.gateways, spill);
+        std::memcpy(&entry, buffer + i * sizeof(IP_ADAPTER_INFO), sizeof entry);
         tamper(entry);
         std::memcpy(buffer + i * sizeof(IP_ADAPTER_INFO), &entry, sizeof entry);
     }

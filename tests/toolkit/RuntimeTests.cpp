@@ -223,7 +223,7 @@ TEST_F(Runtime, ErrorInANestedClickEndsTheApplicationOnceAndStopsTheOuterHandler
     TestForm form(app);
     int outerAfterNested = 0;
     form.onClick = [&](TestForm& f) {
-        if (f.check->Value() == 0) throw Error(9, "Lumenfold", "Subscript out of range");
+        if (f.check->Value() == 0) throw Error(9, toolkit::kProgramSource, "Subscript out of range");
         toolkit::ResumeNext next;
         next([&] { f.check->setValue(0); });  // raises the nested click, which fails
         ++outerAfterNested;
@@ -246,7 +246,7 @@ TEST_F(Runtime, StandardExceptionsReachTheUserAsNumberedErrors) {
 
 TEST_F(Runtime, ErrorInFormLoadLeavesTheFormUnloadedAndReachesTheCaller) {
     TestForm form(app);
-    form.onLoad = [](TestForm&) { throw Error(5, "Lumenfold", "Invalid procedure call or argument"); };
+    form.onLoad = [](TestForm&) { throw Error(5, toolkit::kProgramSource, "Invalid procedure call or argument"); };
     EXPECT_THROW(form.Show(), Error);
     EXPECT_FALSE(form.isLoaded());
     EXPECT_EQ(app.loadedCount(), 0);

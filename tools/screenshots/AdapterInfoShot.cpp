@@ -9,8 +9,8 @@
 
 #include "adapters/Form2.h"
 #include "app/Form1.h"
-#include "app/LinuxPlatform.h"
-#include "app/Startup.h"
+#include "app/Launch.h"
+#include "toolkit/Application.h"
 
 namespace {
 
@@ -27,23 +27,21 @@ public:
 }  // namespace
 
 int main(int argc, char** argv) {
-    QApplication qt(argc, argv);
-    app::prepareApplication();
     const int seconds = argc > 1 ? std::atoi(argv[1]) : 5;
-
     PrintingPresenter presenter;
-    toolkit::Application app(presenter);
-    app::Platform platform = app::makeLinuxPlatform(app.waiter());
-    app::Form1 form1(app, platform);
-    app.start(form1);
-    form1.setLeft(1500);
-    form1.setTop(1500);
+    return app::launch(argc, argv, {.presenter = &presenter}, [&](app::Launched& launched) {
+        toolkit::Application& app = launched.application;
+        app::Form1& form1 = launched.form1;
+        app.start(form1);
+        form1.setLeft(1500);
+        form1.setTop(1500);
 
-    adapters::Form2 form2(app, form1, *platform.adapterInfo, form1.window()->windowIcon());
-    app.dispatch([&] { form2.Show(); });
+        adapters::Form2 form2(app, form1, *launched.platform.adapterInfo, form1.window()->windowIcon());
+        app.dispatch([&] { form2.Show(); });
 
-    // exit, not quit: quit asks every window to close, and forms decide that themselves.
-    QTimer::singleShot(seconds * 1000, &qt, [] { QCoreApplication::exit(0); });
-    const int status = qt.exec();
-    return presenter.failed ? 1 : status;
+        // exit, not quit: quit asks every window to close, and forms decide that themselves.
+        QTimer::singleShot(seconds * 1000, &launched.qt, [] { QCoreApplication::exit(0); });
+        const int status = QApplication::exec();
+        return presenter.failed ? 1 : status;
+    });
 }
