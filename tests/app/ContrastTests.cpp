@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "app/Fonts.h"
+#include "adapters/Form2.h"
 #include "app/Form1.h"
 #include "tests/support/Fakes.h"
 
@@ -121,7 +122,7 @@ protected:
 };
 
 struct Legibility : ::testing::TestWithParam<std::string> {
-    static void SetUpTestSuite() { app::installFontSubstitutes(); }
+    static void SetUpTestSuite() { app::installFontSubstitutes(app::resolveFontAliases()); }
     Legibility() {
         original = QApplication::palette();
         if (GetParam() == "dark") QApplication::setPalette(plainDark());
