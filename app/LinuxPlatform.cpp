@@ -1,12 +1,15 @@
 #include "app/LinuxPlatform.h"
 
 #include <QGuiApplication>
+#include <QWindow>
+#include <memory>
 
 #include "platform/linux/Displays.h"
 #include "platform/linux/LinuxAdapterInfo.h"
 #include "platform/linux/NetlinkLocalIp.h"
 #include "platform/linux/QtInternet.h"
 #include "platform/linux/QtTransfer.h"
+#include "platform/linux/WaylandActivation.h"
 #include "platform/linux/XdgShell.h"
 #include "toolkit/Application.h"
 
@@ -31,6 +34,12 @@ void adaptToWindowSystem(toolkit::Application& application) {
     if (QGuiApplication::platformName() != QLatin1String("wayland")) return;
     application.setShowAfreshToBringForward(!platform::gnulinux::waylandCompositorOffers(
         DisplayEnvironment::fromProcess().waylandSocket(), "xdg_activation_v1"));
+    // Held by the application's function object: it goes with the
+    // application, while Qt's connection is still open.
+    std::shared_ptr<platform::gnulinux::WaylandActivation> activation =
+        platform::gnulinux::WaylandActivation::forQtDisplay();
+    if (!activation) return;
+    application.setBringForward([activation](QWindow& window) { return activation->bringForward(window); });
 }
 
 }  // namespace app

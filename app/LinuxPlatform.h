@@ -19,7 +19,7 @@ Platform makeLinuxPlatform(toolkit::Waiter& waiter);
 DisplayProbes linuxDisplayProbes();
 // Fits the runtime to the windowing system Qt was started on: on a Wayland
 // compositor without xdg-activation, open windows are brought forward by
-// showing them afresh.
+// showing them afresh; with it, by a token asked with the triggering press.
 void adaptToWindowSystem(toolkit::Application& application);
 
 }  // namespace app

@@ -2,6 +2,7 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <QWindow>
 #include <deque>
 #include <functional>
 #include <vector>
@@ -73,6 +74,12 @@ public:
     // afresh: every compositor puts a newly shown window on top.
     void setShowAfreshToBringForward(bool afresh) noexcept { showAfresh_ = afresh; }
     bool showsAfreshToBringForward() const noexcept { return showAfresh_; }
+    // How the platform asks for an open window to come forward when Qt's
+    // own request would be refused (on Wayland Qt names the button's
+    // release, mutter takes only the press). Returns false when it could
+    // not ask, and Show asks through Qt.
+    void setBringForward(std::function<bool(QWindow&)> bringForward) { bringForward_ = std::move(bringForward); }
+    bool bringForward(QWindow& window) const { return bringForward_ && bringForward_(window); }
 
     bool isLoaded(const Form& form) const;
     int loadedCount() const noexcept { return static_cast<int>(loaded_.size()); }
@@ -101,6 +108,7 @@ private:
     int exitCode_ = 0;
     bool inRun_ = false;
     bool showAfresh_ = false;
+    std::function<bool(QWindow&)> bringForward_;
     // Last, so that its workers are joined before anything else goes.
     Waiter waiter_;
 };

@@ -121,9 +121,11 @@ void Form::Show() {
     }
     if (window_->isVisible() && app_.showsAfreshToBringForward()) window_->hide();
     window_->show();
-    // On Wayland Qt asks through xdg-activation where the compositor has it.
+    // On Wayland the request goes through xdg-activation where the
+    // compositor has it, by the platform's own means when it has them.
     window_->raise();
-    window_->activateWindow();
+    QWindow* handle = window_->windowHandle();
+    if (!handle || !app_.bringForward(*handle)) window_->activateWindow();
     centreOnceFramed();
 }
 

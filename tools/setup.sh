@@ -16,7 +16,7 @@ packages=(
   libgif-dev libjpeg-dev python3-fonttools
   hyperfine libxcb1-dev libfontconfig-dev
   dbus-daemon libglib2.0-bin at-spi2-core orca pulseaudio
-  libwayland-dev qt6-wayland weston xwayland
+  libwayland-dev qt6-wayland weston xwayland qt6-base-private-dev wayland-protocols
   qt6-gtk-platformtheme gnome-themes-extra
   clang-format clang-tidy
   libproxy-dev
