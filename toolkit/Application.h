@@ -2,13 +2,14 @@
 
 #include <QPointer>
 #include <QWidget>
-#include <QWindow>
 #include <deque>
 #include <functional>
 #include <vector>
 
 #include "toolkit/Error.h"
 #include "toolkit/Waiter.h"
+
+class QWindow;
 
 namespace toolkit {
 

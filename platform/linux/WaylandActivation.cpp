@@ -67,9 +67,8 @@ void ignoreAxisDiscrete(void*, wl_pointer*, uint32_t, int32_t) {}
 void pointerButton(void* data, wl_pointer*, uint32_t serial, uint32_t, uint32_t, uint32_t state) {
     static_cast<PressSerials*>(data)->pointerButton(serial, state == WL_POINTER_BUTTON_STATE_PRESSED);
 }
-const wl_pointer_listener pointerListener{ignoreEnter,      ignoreLeave,    ignoreMotion,      pointerButton, ignoreAxis,
-                                          ignoreFrame,      ignoreAxisSource, ignoreAxisStop, ignoreAxisDiscrete,
-                                          nullptr};
+const wl_pointer_listener pointerListener{ignoreEnter, ignoreLeave,      ignoreMotion,   pointerButton,      ignoreAxis,
+                                          ignoreFrame, ignoreAxisSource, ignoreAxisStop, ignoreAxisDiscrete, nullptr};
 
 void keymap(void*, wl_keyboard*, uint32_t, int32_t fd, uint32_t) { ::close(fd); }
 void ignoreKeyboardEnter(void*, wl_keyboard*, uint32_t, wl_surface*, wl_array*) {}
@@ -79,8 +78,8 @@ void key(void* data, wl_keyboard*, uint32_t serial, uint32_t, uint32_t, uint32_t
 }
 void ignoreModifiers(void*, wl_keyboard*, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t) {}
 void ignoreRepeatInfo(void*, wl_keyboard*, int32_t, int32_t) {}
-const wl_keyboard_listener keyboardListener{keymap,          ignoreKeyboardEnter, ignoreKeyboardLeave, key,
-                                            ignoreModifiers, ignoreRepeatInfo};
+const wl_keyboard_listener keyboardListener{keymap, ignoreKeyboardEnter, ignoreKeyboardLeave,
+                                            key,    ignoreModifiers,     ignoreRepeatInfo};
 
 void* qtResource(const char* name) {
     QPlatformNativeInterface* native = QGuiApplication::platformNativeInterface();
@@ -133,7 +132,8 @@ struct WaylandActivation::Objects {
     }
 
     void finish(Request* request, const char* token) {
-        if (wl_surface* surface = surfaceOf(request->target)) xdg_activation_v1_activate(activation.get(), token, surface);
+        if (wl_surface* surface = surfaceOf(request->target))
+            xdg_activation_v1_activate(activation.get(), token, surface);
         std::erase_if(requests, [request](const std::unique_ptr<Request>& r) { return r.get() == request; });
     }
 };
@@ -216,7 +216,8 @@ bool WaylandActivation::bringForward(QWindow& window) {
     if (wl_surface* focused = surfaceOf(QGuiApplication::focusWindow()))
         xdg_activation_token_v1_set_surface(request->token.get(), focused);
     const QString desktopFile = QGuiApplication::desktopFileName();
-    if (!desktopFile.isEmpty()) xdg_activation_token_v1_set_app_id(request->token.get(), desktopFile.toUtf8().constData());
+    if (!desktopFile.isEmpty())
+        xdg_activation_token_v1_set_app_id(request->token.get(), desktopFile.toUtf8().constData());
     xdg_activation_token_v1_commit(request->token.get());
     objects_->requests.push_back(std::move(request));
     wl_display_flush(objects_->display);
