@@ -111,6 +111,22 @@ std::string desktopUnavailableReason() {
 }
 
 VirtualDesktop::VirtualDesktop() {
+    // Servers that other tests start at the same moment can race for the
+    // same free number and leave one of them without its socket: then the
+    // window manager cannot connect, and a new server is started.
+    for (int attempt = 1;; ++attempt) {
+        try {
+            start();
+            return;
+        } catch (const std::runtime_error&) {
+            windowManager_.reset();
+            server_.reset();
+            if (attempt == 3) throw;
+        }
+    }
+}
+
+void VirtualDesktop::start() {
     // Xvfb picks a free display itself and writes its number to the pipe.
     int ends[2];
     if (pipe2(ends, O_CLOEXEC) != 0) throw std::runtime_error("pipe");

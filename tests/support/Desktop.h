@@ -68,6 +68,7 @@ public:
     QImage picture(const QRect& area) const;
 
 private:
+    void start();
     // Runs a shell command line on this display, bounded in time; answers
     // what it printed.
     std::string run(const std::string& commandLine) const;
