@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QImage>
+#include <QImageReader>
 #include <QPixmap>
 
 // The resources live in a static library: make sure they are registered
@@ -16,10 +17,13 @@ void ensureRegistered() {
     (void)registered;
 }
 
+// The header and the first directory entry of a cursor file.
+constexpr qint64 kCursorEntryEnd = 22;
+
 // A cursor file keeps its hot spot in the directory entry, at bytes 10..13
 // (where an icon keeps planes and bit count); Qt's reader drops it.
 QPoint cursorHotSpot(const QByteArray& file) {
-    if (file.size() < 22 || file.at(2) != 2 || file.at(3) != 0) return {0, 0};
+    if (file.size() < kCursorEntryEnd || file.at(2) != 2 || file.at(3) != 0) return {0, 0};
     const auto u16 = [&](int at) {
         return static_cast<int>(static_cast<unsigned char>(file.at(at))) |
                (static_cast<int>(static_cast<unsigned char>(file.at(at + 1))) << 8);
@@ -48,10 +52,13 @@ QCursor handCursor() {
     ensureRegistered();
     QFile file(QString::fromLatin1(kHandCursorPath));
     if (!file.open(QIODevice::ReadOnly)) return QCursor(Qt::PointingHandCursor);
-    const QByteArray bytes = file.readAll();
-    const QImage image = QImage::fromData(bytes, "CUR");
+    const QPoint hot = cursorHotSpot(file.peek(kCursorEntryEnd));
+    // The reader picks its plug-in by the file's suffix. Given only a format
+    // name, Qt would load every image plug-in in turn until one claims it
+    // (SVG and its library among them), at start-up, for one small cursor.
+    QImageReader reader(&file);
+    const QImage image = reader.read();
     if (image.isNull()) return QCursor(Qt::PointingHandCursor);
-    const QPoint hot = cursorHotSpot(bytes);
     return QCursor(QPixmap::fromImage(image), hot.x(), hot.y());
 }
 

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QUrl>
-#include <fontconfig/fontconfig.h>
 
 #include <cstdio>
 #include <optional>
@@ -29,20 +28,19 @@ RequestsWarmUp::~RequestsWarmUp() = default;
 
 int launch(int argc, char** argv, const LaunchSeams& seams, const std::function<int(Launched&)>& run) {
     fitProcessToAddressSpace();
-    // Loading the font configuration is the largest single cost before the
-    // first window can be drawn; it runs on the second core while the
-    // display is asked for and Qt connects to it, and is done before the
-    // first control is made.
-    FontConfigurationLoad fontConfiguration;
     // Qt aborts when its display does not answer; a program started from a
     // menu or a script says what is missing instead, and ends with status 1.
+    // Asked before the font thread starts: the display server has to answer
+    // the question, and with two cores busy it waits its turn.
     const DisplayChoice display = chooseDisplay(seams.environment, seams.displays);
     if (!display.problem.empty()) {
         std::fprintf(stderr, "Lumenfold: cannot open a window: %s\n", display.problem.c_str());
-        fontConfiguration.wait();
-        FcFini();
         return 1;
     }
+    // Loading the font configuration is the largest single cost before the
+    // first window can be drawn; it runs on the second core while Qt
+    // connects to the display, and is done before the first control is made.
+    FontConfigurationLoad fontConfiguration;
     // The chosen plug-in goes in as an argument, not into the environment,
     // so that the programs Lumenfold starts (the browser) choose their own.
     std::vector<char*> arguments(argv, argv + argc);

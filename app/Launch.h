@@ -62,8 +62,8 @@ struct Launched {
 // Puts the application together in the one order the program starts in,
 // and hands it to `run`, whose result is the exit status:
 //   1. the process fitted to its address space, before any thread starts;
-//   2. the font configuration loaded on a thread of its own;
-//   3. the display chosen (none answering: a line on stderr, status 1);
+//   2. the display chosen (none answering: a line on stderr, status 1);
+//   3. the font configuration loaded on a thread of its own;
 //   4. the Qt application on the chosen plug-in, the requests' warm-up;
 //   5. the application prepared with the loaded fonts, the runtime fitted
 //      to the window system, the platform services and the main window.

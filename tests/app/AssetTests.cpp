@@ -4,10 +4,13 @@
 #include <QFile>
 #include <QImage>
 #include <QPixmap>
+#include <link.h>
+
 #include <cstdint>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -360,6 +363,28 @@ TEST(Assets, TheCommittedFilesAreCompiledIn) {
     EXPECT_EQ(QPixmap(app::picturePath(app::kLegendPicturePath)).size(), QSize(372, 178));
     EXPECT_EQ(QPixmap(app::picturePath(app::kEmblemPath)).size(), QSize(60, 55));
     EXPECT_EQ(app::handCursor().hotSpot(), QPoint(12, 1));
+}
+
+// The image plug-ins mapped into this process, by file name.
+std::set<std::string> loadedImagePlugins() {
+    std::set<std::string> names;
+    dl_iterate_phdr(
+        [](dl_phdr_info* info, size_t, void* out) {
+            const std::string path = info->dlpi_name ? info->dlpi_name : "";
+            if (const auto at = path.find("/imageformats/"); at != std::string::npos)
+                static_cast<std::set<std::string>*>(out)->insert(path.substr(at + 14));
+            return 0;
+        },
+        &names);
+    return names;
+}
+
+TEST(Assets, TheHandCursorLoadsNoImagePluginButItsOwn) {
+    (void)app::windowIcon();  // the icon's plug-in reads the cursor as well
+    const std::set<std::string> before = loadedImagePlugins();
+    (void)app::handCursor();
+    for (const std::string& plugin : loadedImagePlugins())
+        EXPECT_TRUE(before.count(plugin)) << plugin << " was loaded for the cursor";
 }
 
 }  // namespace
