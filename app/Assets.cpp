@@ -5,6 +5,8 @@
 #include <QImageReader>
 #include <QPixmap>
 
+#include <system_error>
+
 // The resources live in a static library: make sure they are registered
 // before the first lookup.
 static void registerAssets() { Q_INIT_RESOURCE(assets); }
@@ -60,6 +62,19 @@ QCursor handCursor() {
     const QImage image = reader.read();
     if (image.isNull()) return QCursor(Qt::PointingHandCursor);
     return QCursor(QPixmap::fromImage(image), hot.x(), hot.y());
+}
+
+ImageReadersWarmUp::ImageReadersWarmUp() {
+    ensureRegistered();
+    try {
+        thread_ = toolkit::SmallThread([] {
+            // Opening the reader picks and loads the plug-in for the suffix.
+            for (const char* path : {kWindowIconPath, kPanelPicturePath})
+                (void)QImageReader(QString::fromLatin1(path)).canRead();
+        });
+    } catch (const std::system_error&) {
+        // Only a head start: each picture loads its plug-in when first read.
+    }
 }
 
 }  // namespace app

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/Assets.h"
 #include "app/Fonts.h"
 #include "app/Form1.h"
 #include "app/Identity.h"
@@ -61,8 +62,10 @@ int launch(int argc, char** argv, const LaunchSeams& seams, const std::function<
         return 1;
     }
     // The first request is made once the window's controls are built; its
-    // proxy look-up starts now, beside them.
+    // proxy look-up starts now, beside them, and so does the loading of the
+    // window's image plug-ins.
     const RequestsWarmUp warmUp;
+    const ImageReadersWarmUp imageReaders;
     fontConfiguration.wait();
     prepareApplication(fontConfiguration.aliases());
 

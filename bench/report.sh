@@ -12,17 +12,8 @@ build="${LUMENFOLD_BUILD_DIR:-build}"
 cmake --build "$build" --target lumenfold address_server >/dev/null
 program="$build/app/Lumenfold 1.5"
 
-ns="lf-rbench-$$"
-cleanup() {
-  ip netns pids "$ns" 2>/dev/null | xargs -r kill 2>/dev/null || true
-  ip netns del "$ns" 2>/dev/null || true
-  rm -rf "/etc/netns/$ns"
-}
-trap cleanup EXIT
-ip netns add "$ns"
-ip -n "$ns" link set lo up
-mkdir -p "/etc/netns/$ns"
-printf '127.0.0.1 localhost\n127.0.0.1 api.ipify.org\n127.0.0.1 example.com\n' > "/etc/netns/$ns/hosts"
+. bench/namespace.sh
+bench_namespace lf-rbench $'127.0.0.1 localhost\n127.0.0.1 api.ipify.org\n127.0.0.1 example.com\n'
 ip netns exec "$ns" "$build/bench/address_server" 127.0.0.1 80 600 &
 in_ns() { ip netns exec "$ns" env -u http_proxy -u HTTP_PROXY -u all_proxy -u ALL_PROXY "$@"; }
 for _ in $(seq 50); do in_ns curl -s -o /dev/null http://api.ipify.org/ && break; sleep 0.1; done

@@ -10,16 +10,8 @@ cd "$(dirname "$0")/.."
 build="${LUMENFOLD_BUILD_DIR:-build}"
 cmake --build "$build" --target responsiveness >/dev/null
 
-ns="lf-bench-$$"
-cleanup() {
-  ip netns del "$ns" 2>/dev/null || true
-  rm -rf "/etc/netns/$ns"
-}
-trap cleanup EXIT
-ip netns add "$ns"
-ip -n "$ns" link set lo up
-mkdir -p "/etc/netns/$ns"
+. bench/namespace.sh
 # The address service is not there (refused at once); the probe site stalls.
-printf '127.0.0.1 localhost\n127.0.0.1 api.ipify.org\n127.0.0.2 example.com\n' > "/etc/netns/$ns/hosts"
+bench_namespace lf-bench $'127.0.0.1 localhost\n127.0.0.1 api.ipify.org\n127.0.0.2 example.com\n'
 
 QT_QPA_PLATFORM=offscreen ip netns exec "$ns" "$build/bench/responsiveness"

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Start-up benchmark: exec to main window mapped, with the address service
 # answering at once on loopback inside a network namespace of its own,
-# against a bare Qt Widgets window timed in the same run. Needs root.
+# against a bare Qt Widgets window timed in the same run, and that window
+# again with the program's libraries linked, which shows what loading them
+# costs before any work is done. Needs root.
 #   bench/startup.sh [RUNS] [EXTRA-PROGRAM...]
 # Extra programs (an earlier build, say) are timed in the same run.
 set -euo pipefail
@@ -9,20 +11,10 @@ cd "$(dirname "$0")/.."
 runs="${1:-20}"
 shift || true
 build="${LUMENFOLD_BUILD_DIR:-build}"
-cmake --build "$build" --target lumenfold bare_window map_timer address_server >/dev/null
+cmake --build "$build" --target lumenfold bare_window bare_window_linked map_timer address_server >/dev/null
 
-ns="lf-bench-$$"
-scratch="$(mktemp -d)"
-cleanup() {
-  ip netns pids "$ns" 2>/dev/null | xargs -r kill 2>/dev/null || true
-  ip netns del "$ns" 2>/dev/null || true
-  rm -rf "/etc/netns/$ns" "$scratch"
-}
-trap cleanup EXIT
-ip netns add "$ns"
-ip -n "$ns" link set lo up
-mkdir -p "/etc/netns/$ns"
-printf '127.0.0.1 localhost\n127.0.0.1 api.ipify.org\n' > "/etc/netns/$ns/hosts"
+. bench/namespace.sh
+bench_namespace lf-bench $'127.0.0.1 localhost\n127.0.0.1 api.ipify.org\n'
 
 in_ns() { ip netns exec "$ns" "$@"; }
 # The servers are started without in_ns: a function sent to the background
@@ -44,4 +36,5 @@ export DISPLAY="$display" QT_QPA_PLATFORM=xcb
 in_ns dbus-run-session -- "$build/bench/map_timer" "$runs" \
   "'$build/bench/bare_window'" \
   "'$build/app/Lumenfold 1.5'" \
+  "'$build/bench/bare_window_linked'" \
   "${extra[@]}"
