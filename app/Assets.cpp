@@ -5,8 +5,6 @@
 #include <QImageReader>
 #include <QPixmap>
 
-#include <system_error>
-
 // The resources live in a static library: make sure they are registered
 // before the first lookup.
 static void registerAssets() { Q_INIT_RESOURCE(assets); }
@@ -66,15 +64,12 @@ QCursor handCursor() {
 
 ImageReadersWarmUp::ImageReadersWarmUp() {
     ensureRegistered();
-    try {
-        thread_ = toolkit::SmallThread([] {
-            // Opening the reader picks and loads the plug-in for the suffix.
-            for (const char* path : {kWindowIconPath, kPanelPicturePath})
-                (void)QImageReader(QString::fromLatin1(path)).canRead();
-        });
-    } catch (const std::system_error&) {
-        // Only a head start: each picture loads its plug-in when first read.
-    }
+    // Without a thread each picture loads its plug-in when first read.
+    thread_ = toolkit::SmallThread::ifPossible([] {
+        // Opening the reader picks and loads the plug-in for the suffix.
+        for (const char* path : {kWindowIconPath, kPanelPicturePath})
+            (void)QImageReader(QString::fromLatin1(path)).canRead();
+    });
 }
 
 }  // namespace app

@@ -7,7 +7,6 @@
 #include <fontconfig/fontconfig.h>
 
 #include <memory>
-#include <system_error>
 
 #include "app/Assets.h"
 
@@ -54,13 +53,9 @@ FontConfigurationLoad::FontConfigurationLoad() {
         FcInit();
         aliases_ = resolveFontAliases();
     };
-    try {
-        thread_ = toolkit::SmallThread(load);
-    } catch (const std::system_error&) {
-        // No thread to be had (no address space for its stack, or the
-        // process limit reached): load here instead.
-        load();
-    }
+    thread_ = toolkit::SmallThread::ifPossible(load);
+    // No thread to be had: load here instead.
+    if (!thread_.joinable()) load();
 }
 
 FontConfigurationLoad::~FontConfigurationLoad() { wait(); }

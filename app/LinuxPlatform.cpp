@@ -32,12 +32,11 @@ DisplayProbes linuxDisplayProbes() {
 
 void adaptToWindowSystem(toolkit::Application& application) {
     if (QGuiApplication::platformName() != QLatin1String("wayland")) return;
-    application.setShowAfreshToBringForward(!platform::gnulinux::waylandCompositorOffers(
-        DisplayEnvironment::fromProcess().waylandSocket(), "xdg_activation_v1"));
-    // Held by the application's function object: it goes with the
-    // application, while Qt's connection is still open.
+    // Read from Qt's own connection: held by the application's function
+    // object, it goes with the application, while that connection is open.
     std::shared_ptr<platform::gnulinux::WaylandActivation> activation =
         platform::gnulinux::WaylandActivation::forQtDisplay();
+    application.setShowAfreshToBringForward(!activation);
     if (!activation) return;
     application.setBringForward([activation](QWindow& window) { return activation->bringForward(window); });
 }

@@ -36,6 +36,15 @@ SmallThread::SmallThread(std::function<void()> work, std::size_t stackBytes) {
     running_ = true;
 }
 
+SmallThread SmallThread::ifPossible(std::function<void()> work) {
+    try {
+        return SmallThread(std::move(work));
+    } catch (const std::system_error&) {
+        // No address space for its stack, or the process limit reached.
+        return {};
+    }
+}
+
 SmallThread::~SmallThread() { join(); }
 
 SmallThread::SmallThread(SmallThread&& other) noexcept

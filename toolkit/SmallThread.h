@@ -26,6 +26,9 @@ class SmallThread {
 public:
     SmallThread() = default;
     explicit SmallThread(std::function<void()> work, std::size_t stackBytes = kSmallStackBytes);
+    // For work that is only a head start: the thread, or an empty one (not
+    // joinable) when none can start.
+    static SmallThread ifPossible(std::function<void()> work);
     ~SmallThread();
     SmallThread(SmallThread&& other) noexcept;
     SmallThread& operator=(SmallThread&& other) noexcept;

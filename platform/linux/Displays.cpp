@@ -110,32 +110,6 @@ bool waylandDisplayAnswers(const std::string& display) {
     return connection && wl_display_roundtrip(connection.get()) >= 0;
 }
 
-bool waylandCompositorOffers(const std::string& display, const std::string& interface) {
-    const WaylandLogQuiet quiet;
-    const auto connection = connectWayland(display);
-    if (!connection) return false;
-    std::unique_ptr<wl_registry, RegistryDestroy> registry(wl_display_get_registry(connection.get()));
-    if (!registry) return false;
-    struct Search {
-        const std::string& wanted;
-        bool found = false;
-    } search{interface};
-    static const wl_registry_listener listener{
-        [](void* data, wl_registry*, uint32_t, const char* name, uint32_t) {
-            auto* s = static_cast<Search*>(data);
-            if (s->wanted == name) s->found = true;
-        },
-        [](void*, wl_registry*, uint32_t) {},
-    };
-    wl_registry_add_listener(registry.get(), &listener, &search);
-    if (wl_display_roundtrip(connection.get()) < 0) return false;
-    return search.found;
-}
-
-}  // namespace platform::gnulinux
-
-namespace platform::gnulinux {
-
 int waylandOutputScale(const std::string& display) {
     const WaylandLogQuiet quiet;
     const auto connection = connectWayland(display);

@@ -12,9 +12,6 @@ bool x11DisplayAnswers(const std::string& display);
 // True when a Wayland compositor takes a connection on `display`, a socket
 // name under XDG_RUNTIME_DIR or an absolute path.
 bool waylandDisplayAnswers(const std::string& display);
-// True when the compositor on `display` offers the global `interface`
-// (for example "xdg_activation_v1"). False when it does not answer.
-bool waylandCompositorOffers(const std::string& display, const std::string& interface);
 // The largest scale among the compositor's outputs (wl_output's scale,
 // which a fractional scale such as 1.5 rounds up to 2); 0 when the
 // compositor does not answer or has no output.

@@ -4,7 +4,6 @@
 #include <proxy.h>
 
 #include <memory>
-#include <system_error>
 
 namespace platform::gnulinux {
 
@@ -130,12 +129,8 @@ ProxyRoute proxyFor(const QUrl& url) {
 
 SystemProxiesWarmUp::SystemProxiesWarmUp(const QUrl& url) {
     if (environmentProxy(url, [](const char* name) { return qgetenv(name); })) return;
-    try {
-        thread_ = toolkit::SmallThread([url] { askLibproxy(url); });
-    } catch (const std::system_error&) {
-        // Only a head start: without a thread the request looks up its
-        // proxy itself, as it always does.
-    }
+    // Without a thread the request looks up its proxy itself, as it always does.
+    thread_ = toolkit::SmallThread::ifPossible([url] { askLibproxy(url); });
 }
 
 }  // namespace platform::gnulinux
