@@ -95,51 +95,78 @@ int shownPosition(const QString& held, int heldPos) {
 }  // namespace
 
 TextBox::TextBox(QWidget* parent, bool multiLine, ScrollBars scrollBars)
-    : Control<QFrame>(parent), multiLine_(multiLine) {
+    : Control<QFrame>(parent), multiLine_(multiLine), scrollBars_(scrollBars) {
     installAccessibility();
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     if (multiLine_) {
-        plain_ = new MultiLineEditor(this);
-        const bool horizontal = scrollBars == ScrollBars::Horizontal || scrollBars == ScrollBars::Both;
-        const bool vertical = scrollBars == ScrollBars::Vertical || scrollBars == ScrollBars::Both;
-        plain_->setHorizontalScrollBarPolicy(horizontal ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
-        plain_->setVerticalScrollBarPolicy(vertical ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
-        // A horizontal scroll bar means long lines scroll instead of wrapping.
-        plain_->setLineWrapMode(horizontal ? QPlainTextEdit::NoWrap : QPlainTextEdit::WidgetWidth);
-        layout->addWidget(plain_);
-        // Tab moves on, as in every dialog; a tab character comes in by paste.
-        plain_->setTabChangesFocus(true);
-        setFocusProxy(plain_);
-        setFocusPolicy(plain_->focusPolicy());
-        applyTabStops();
-        connect(plain_, &QPlainTextEdit::textChanged, this, [this] {
-            if (!syncing_) takeEditorText();
-        });
-        connect(plain_, &QPlainTextEdit::cursorPositionChanged, this, [this] {
-            if (syncing_) return;
-            const QTextCursor c = plain_->textCursor();
-            selStart_ = heldPosition(text_, c.selectionStart());
-            selLength_ = heldPosition(text_, c.selectionEnd()) - selStart_;
-        });
-    } else {
-        line_ = new QLineEdit(this);
-        line_->setFrame(true);
-        layout->addWidget(line_);
-        setFocusProxy(line_);
-        setFocusPolicy(line_->focusPolicy());
-        connect(line_, &QLineEdit::textEdited, this, [this] { takeEditorText(); });
-        connect(line_, &QLineEdit::cursorPositionChanged, this, [this] {
-            if (syncing_) return;
-            selStart_ = line_->hasSelectedText() ? line_->selectionStart() : line_->cursorPosition();
-            selLength_ = static_cast<int>(line_->selectedText().size());
-        });
+        // The multi-line editor's own policy, which it brings when made.
+        setFocusPolicy(Qt::StrongFocus);
+        return;
     }
+    line_ = new QLineEdit(this);
+    line_->setFrame(true);
+    layout->addWidget(line_);
+    setFocusProxy(line_);
+    setFocusPolicy(line_->focusPolicy());
+    connect(line_, &QLineEdit::textEdited, this, [this] { takeEditorText(); });
+    connect(line_, &QLineEdit::cursorPositionChanged, this, [this] {
+        if (syncing_) return;
+        selStart_ = line_->hasSelectedText() ? line_->selectionStart() : line_->cursorPosition();
+        selLength_ = static_cast<int>(line_->selectedText().size());
+    });
+}
+
+QPlainTextEdit* TextBox::multiLineEditor() {
+    if (plain_) return plain_;
+    plain_ = new MultiLineEditor(this);
+    const bool horizontal = scrollBars_ == ScrollBars::Horizontal || scrollBars_ == ScrollBars::Both;
+    const bool vertical = scrollBars_ == ScrollBars::Vertical || scrollBars_ == ScrollBars::Both;
+    plain_->setHorizontalScrollBarPolicy(horizontal ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    plain_->setVerticalScrollBarPolicy(vertical ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    // A horizontal scroll bar means long lines scroll instead of wrapping.
+    plain_->setLineWrapMode(horizontal ? QPlainTextEdit::NoWrap : QPlainTextEdit::WidgetWidth);
+    // Tab moves on, as in every dialog; a tab character comes in by paste.
+    plain_->setTabChangesFocus(true);
+    plain_->setFont(font());
+    plain_->setReadOnly(locked_);
+    if (!accessibleLabel_.isEmpty()) plain_->setAccessibleName(accessibleLabel_);
+    applyColors();
+    applyDoubleClickSelectsAll();
+    applyTabStops();
+    layout()->addWidget(plain_);
+    setFocusProxy(plain_);
+    setFocusPolicy(plain_->focusPolicy());
+    syncEditor();
+    connect(plain_, &QPlainTextEdit::textChanged, this, [this] {
+        if (!syncing_) takeEditorText();
+    });
+    connect(plain_, &QPlainTextEdit::cursorPositionChanged, this, [this] {
+        if (syncing_) return;
+        const QTextCursor c = plain_->textCursor();
+        selStart_ = heldPosition(text_, c.selectionStart());
+        selLength_ = heldPosition(text_, c.selectionEnd()) - selStart_;
+    });
+    // A child made later joins the end of the window's focus chain, and
+    // the focus proxy moves the box after it: put both back in their place.
+    if (TabIndex() >= 0) orderFocusByTabIndex(*window());
+    // Shown already, the box draws its editor in place from the first frame,
+    // not once its layout has had its turn.
+    if (isVisible()) {
+        plain_->setGeometry(contentsRect());
+        plain_->show();
+    }
+    return plain_;
 }
 
 TextBox::~TextBox() = default;
 
-QWidget* TextBox::editor() const { return multiLine_ ? static_cast<QWidget*>(plain_) : line_; }
+QWidget* TextBox::editor() { return multiLine_ ? static_cast<QWidget*>(multiLineEditor()) : line_; }
+
+void TextBox::showEvent(QShowEvent* event) {
+    if (multiLine_) multiLineEditor();
+    QFrame::showEvent(event);
+}
 
 QString TextBox::Text() const { return text_; }
 
@@ -170,20 +197,31 @@ void TextBox::setSelStart(int position) {
 }
 
 void TextBox::setColors(const QColor& text, const QColor& background) {
-    QPalette p = editor()->palette();
-    p.setColor(QPalette::Text, text);
-    p.setColor(QPalette::Base, background);
-    p.setColor(QPalette::Window, background);
-    editor()->setPalette(p);
-    editor()->setAutoFillBackground(true);
+    textColor_ = text;
+    backColor_ = background;
+    applyColors();
+}
+
+void TextBox::applyColors() {
+    QWidget* shown = multiLine_ ? static_cast<QWidget*>(plain_) : line_;
+    if (!shown || !textColor_.isValid()) return;
+    QPalette p = shown->palette();
+    p.setColor(QPalette::Text, textColor_);
+    p.setColor(QPalette::Base, backColor_);
+    p.setColor(QPalette::Window, backColor_);
+    shown->setPalette(p);
+    shown->setAutoFillBackground(true);
 }
 
 void TextBox::setAccessibleLabel(const QString& name) {
     setAccessibleName(name);
-    editor()->setAccessibleName(name);
+    accessibleLabel_ = name;
+    if (line_) line_->setAccessibleName(name);
+    if (plain_) plain_->setAccessibleName(name);
 }
 
 void TextBox::setLocked(bool locked) {
+    locked_ = locked;
     if (plain_) plain_->setReadOnly(locked);
     if (line_) line_->setReadOnly(locked);
 }
@@ -193,10 +231,16 @@ void TextBox::setAlignment(Qt::Alignment alignment) {
 }
 
 void TextBox::setDoubleClickSelectsAll(bool selectsAll) {
+    doubleClickSelectsAll_ = selectsAll;
+    applyDoubleClickSelectsAll();
+}
+
+void TextBox::applyDoubleClickSelectsAll() {
     delete selectAllOnDoubleClick_;  // a child of the editor, or null
     selectAllOnDoubleClick_ = nullptr;
-    if (!selectsAll) return;
-    selectAllOnDoubleClick_ = new DoubleClickSelectsAll(editor(), [this] {
+    QWidget* shown = multiLine_ ? static_cast<QWidget*>(plain_) : line_;
+    if (!doubleClickSelectsAll_ || !shown) return;
+    selectAllOnDoubleClick_ = new DoubleClickSelectsAll(shown, [this] {
         if (line_) line_->selectAll();
         if (plain_) plain_->selectAll();
         selStart_ = 0;
@@ -207,7 +251,8 @@ void TextBox::setDoubleClickSelectsAll(bool selectsAll) {
 void TextBox::changeEvent(QEvent* event) {
     QFrame::changeEvent(event);
     if (event->type() == QEvent::FontChange) {
-        editor()->setFont(font());
+        if (line_) line_->setFont(font());
+        if (plain_) plain_->setFont(font());
         applyTabStops();
     }
 }
@@ -238,7 +283,7 @@ void TextBox::syncEditor() {
         c.setPosition(shownPosition(text_, selStart_));
         c.setPosition(shownPosition(text_, selStart_ + selLength_), QTextCursor::KeepAnchor);
         plain_->setTextCursor(c);
-    } else {
+    } else if (line_) {
         line_->setText(shownText());
         line_->setCursorPosition(selStart_);
     }
@@ -257,7 +302,7 @@ void TextBox::takeEditorTextAndCaret() {
         const QTextCursor c = plain_->textCursor();
         selStart_ = heldPosition(text_, c.selectionStart());
         selLength_ = heldPosition(text_, c.selectionEnd()) - selStart_;
-    } else {
+    } else if (line_) {
         text_ = line_->text();
         selStart_ = line_->cursorPosition();
         selLength_ = 0;

@@ -14,7 +14,9 @@ namespace toolkit {
 // A text box. Its text is held exactly as written up to its first NUL,
 // where the text ends (line breaks as CR LF, stray characters kept), while
 // the editor shows a CR LF as a line break and a bidirectional control or
-// Unicode line separator as U+FFFD.
+// Unicode line separator as U+FFFD. A multi-line box makes its editor when
+// it is first shown or first asked for, as most such boxes wait on a tab
+// or in a window not yet open; until then it holds the editor's settings.
 class TextBox : public Control<QFrame> {
     Q_OBJECT
 public:
@@ -38,7 +40,8 @@ public:
     // A double click selects the whole text rather than one word: for a box
     // holding one value, an address say, whose dots would split it.
     void setDoubleClickSelectsAll(bool selectsAll);
-    QWidget* editor() const;
+    // The editor, made now if the box has not been shown yet.
+    QWidget* editor();
     // The name assistive technology reads for the box and its editor,
     // usually the caption of the label beside it.
     void setAccessibleLabel(const QString& name);
@@ -49,8 +52,12 @@ signals:
 
 protected:
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
+    QPlainTextEdit* multiLineEditor();
+    void applyColors();
+    void applyDoubleClickSelectsAll();
     void applyTabStops();
     void scheduleSync();
     void syncEditor();
@@ -59,6 +66,12 @@ private:
     QString shownText() const;
 
     bool multiLine_;
+    ScrollBars scrollBars_;
+    bool locked_ = false;
+    bool doubleClickSelectsAll_ = false;
+    QColor textColor_;
+    QColor backColor_;
+    QString accessibleLabel_;
     QString text_;
     int selStart_ = 0;
     int selLength_ = 0;

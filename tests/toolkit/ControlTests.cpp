@@ -220,6 +220,51 @@ TEST(FocusOrder, FollowsTabIndexAcrossContainersAndThroughEditors) {
     EXPECT_EQ(panel->TabIndex(), -1);
 }
 
+// The next control after `from` that the Tab key can reach.
+QWidget* nextTabStop(QWidget* from) {
+    QWidget* next = from->nextInFocusChain();
+    while (next != from && next->focusPolicy() == Qt::NoFocus) next = next->nextInFocusChain();
+    return next;
+}
+
+// A multi-line box on a page not shown yet has no editor; shown, the editor
+// carries what the box was given and takes its place in the focus order.
+TEST(FocusOrder, AMultiLineEditorMadeWhenFirstShownTakesItsBoxsPlace) {
+    QWidget window;
+    window.resize(400, 300);
+    auto* first = new CheckBox(&window);
+    first->setTabIndex(0);
+    auto* page = new QWidget(&window);
+    page->resize(300, 200);
+    page->hide();
+    auto* box = new TextBox(page, true, TextBox::ScrollBars::Vertical);
+    box->resize(200, 100);
+    box->setTabIndex(1);
+    box->setColors(QColor(0, 255, 0), QColor(0, 0, 0));
+    box->setText(QStringLiteral("About\r\nHelp"));
+    box->setLocked(true);
+    box->setAccessibleLabel(QStringLiteral("About"));
+    auto* last = new CheckBox(&window);
+    last->setTabIndex(2);
+    orderFocusByTabIndex(window);
+    window.show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(box->findChild<QPlainTextEdit*>(), nullptr) << "made while its page was hidden";
+
+    page->show();
+    auto* editor = box->findChild<QPlainTextEdit*>();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_TRUE(editor->isVisible());
+    EXPECT_EQ(editor->size(), box->size());
+    EXPECT_EQ(editor->toPlainText(), QStringLiteral("About\nHelp"));
+    EXPECT_EQ(editor->palette().color(QPalette::Text), QColor(0, 255, 0));
+    EXPECT_TRUE(editor->isReadOnly());
+    EXPECT_EQ(editor->accessibleName(), QStringLiteral("About"));
+    EXPECT_EQ(nextTabStop(first), box);
+    EXPECT_EQ(box->nextInFocusChain(), editor);
+    EXPECT_EQ(nextTabStop(editor), last);
+}
+
 TEST(CheckBox, TellsAssistiveTechnologyItsCaptionStateAndAction) {
     QWidget parent;
     CheckBox box(&parent);
