@@ -62,14 +62,4 @@ QCursor handCursor() {
     return QCursor(QPixmap::fromImage(image), hot.x(), hot.y());
 }
 
-ImageReadersWarmUp::ImageReadersWarmUp() {
-    ensureRegistered();
-    // Without a thread each picture loads its plug-in when first read.
-    thread_ = toolkit::SmallThread::ifPossible([] {
-        // Opening the reader picks and loads the plug-in for the suffix.
-        for (const char* path : {kWindowIconPath, kPanelPicturePath})
-            (void)QImageReader(QString::fromLatin1(path)).canRead();
-    });
-}
-
 }  // namespace app

@@ -155,10 +155,11 @@ void Form1::createControls(QWidget& window) {
     txtStatus2->setAccessibleLabel(QStringLiteral("Probe result"));
 
     // Tab "WAN LAN": the black panel, then the read-outs in front of it.
+    // The panel is a plain black fill: a picture of it would be black
+    // throughout, and decoding one cost a JPEG decoder at every start.
     Picture1 = new toolkit::PictureBox(wanLan);
     Picture1->Move(0, 360, 5520, 2625);
     Picture1->setBackColor(kBlack);
-    Picture1->setPicture(picturePath(kPanelPicturePath));
     Picture1->setBorder(true);
     Picture1->setTabIndex(4);
     Picture1->setAccessibleName(QStringLiteral("Connection"));

@@ -62,10 +62,8 @@ int launch(int argc, char** argv, const LaunchSeams& seams, const std::function<
         return 1;
     }
     // The first request is made once the window's controls are built; its
-    // proxy look-up starts now, beside them, and so does the loading of the
-    // window's image plug-ins.
+    // proxy look-up starts now, beside them.
     const RequestsWarmUp warmUp;
-    const ImageReadersWarmUp imageReaders;
     fontConfiguration.wait();
     prepareApplication(fontConfiguration.aliases());
 

@@ -64,8 +64,7 @@ struct Launched {
 //   1. the process fitted to its address space, before any thread starts;
 //   2. the display chosen (none answering: a line on stderr, status 1);
 //   3. the font configuration loaded on a thread of its own;
-//   4. the Qt application on the chosen plug-in, the requests' warm-up and
-//      the image readers' (ImageReadersWarmUp);
+//   4. the Qt application on the chosen plug-in, and the requests' warm-up;
 //   5. the application prepared with the loaded fonts, the runtime fitted
 //      to the window system, the platform services and the main window.
 // A front end without windows takes steps 1 and 4 (fitProcessToAddressSpace,

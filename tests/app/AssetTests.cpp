@@ -205,15 +205,6 @@ QImage decode(const Bytes& b) {
     return QImage::fromData(QByteArray(reinterpret_cast<const char*>(b.data()), static_cast<qsizetype>(b.size())));
 }
 
-TEST(Assets, PanelPictureIsABlack400x200BaselineJfifAt200Dpi) {
-    const Bytes b = readAsset("Picture1.jpg");
-    expectJfifBaseline(b, 400, 200, 200);
-    const QImage image = decode(b);
-    ASSERT_FALSE(image.isNull());
-    for (int y = 0; y < image.height(); y += 7)
-        for (int x = 0; x < image.width(); x += 7) ASSERT_LE(qGray(image.pixel(x, y)), 4) << x << "," << y;
-}
-
 TEST(Assets, LegendPictureShowsFourFramedBarsLetteredByState) {
     const Bytes b = readAsset("Image1.jpg");
     expectJfifBaseline(b, 372, 178, 72);
@@ -348,7 +339,7 @@ TEST(Assets, EmblemIsAOneFrameLoopingGif89aWithTransparentIndex209) {
 // ---------------------------------------------------------------- resources
 
 TEST(Assets, TheCommittedFilesAreCompiledIn) {
-    for (const auto& [path, file] : {std::pair{app::kWindowIconPath, "Form1.ico"}, {app::kPanelPicturePath, "Picture1.jpg"},
+    for (const auto& [path, file] : {std::pair{app::kWindowIconPath, "Form1.ico"},
                                      {app::kLegendPicturePath, "Image1.jpg"}, {app::kEmblemPath, "Picture4.gif"},
                                      {app::kHandCursorPath, "Hand.cur"}}) {
         SCOPED_TRACE(file);
@@ -359,7 +350,6 @@ TEST(Assets, TheCommittedFilesAreCompiledIn) {
         const Bytes committed = readAsset(file);
         EXPECT_EQ(Bytes(compiled.begin(), compiled.end()), committed);
     }
-    EXPECT_EQ(QPixmap(app::picturePath(app::kPanelPicturePath)).size(), QSize(400, 200));
     EXPECT_EQ(QPixmap(app::picturePath(app::kLegendPicturePath)).size(), QSize(372, 178));
     EXPECT_EQ(QPixmap(app::picturePath(app::kEmblemPath)).size(), QSize(60, 55));
     EXPECT_EQ(app::handCursor().hotSpot(), QPoint(12, 1));

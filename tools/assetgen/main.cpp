@@ -1,7 +1,6 @@
 // Draws the main window's binary assets and writes them in their exact file
 // formats into the folder given on the command line (normally app/assets):
 //   Form1.ico     window icon, 16 x 16, 8 bits per pixel, three green bars
-//   Picture1.jpg  panel picture, 400 x 200 black, JFIF 1.02, 200 dpi
 //   Image1.jpg    legend picture, 372 x 178, JFIF 1.02, 72 dpi
 //   Picture4.gif  emblem, 60 x 55 GIF89a, skull over crossed bones
 //   Hand.cur      hand cursor, 32 x 32, 4 bits per pixel, hot spot (12, 1)
@@ -81,12 +80,6 @@ void writeThemeIcons(const std::filesystem::path& theme, const std::string& name
         if (!drawIconAt(size).save(QString::fromStdString(file.string()), "PNG"))
             throw std::runtime_error("cannot write " + file.string());
     }
-}
-
-void writePanel(const std::filesystem::path& file) {
-    QImage panel(400, 200, QImage::Format_RGB888);
-    panel.fill(Qt::black);
-    writeJpeg(file, panel, 200);
 }
 
 // Four lamp bars, one per connection state, top to bottom: modem only,
@@ -272,7 +265,6 @@ int main(int argc, char** argv) {
         const std::filesystem::path out(argv[1]);
         std::filesystem::create_directories(out);
         writeIcon(out / "Form1.ico");
-        writePanel(out / "Picture1.jpg");
         writeLegend(out / "Image1.jpg");
         writeEmblem(out / "Picture4.gif");
         writeCursor(out / "Hand.cur");
