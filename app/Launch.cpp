@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "app/Assets.h"
 #include "app/Fonts.h"
 #include "app/Form1.h"
 #include "app/Identity.h"

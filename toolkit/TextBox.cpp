@@ -202,8 +202,10 @@ void TextBox::setColors(const QColor& text, const QColor& background) {
     applyColors();
 }
 
+QWidget* TextBox::madeEditor() const { return multiLine_ ? static_cast<QWidget*>(plain_) : line_; }
+
 void TextBox::applyColors() {
-    QWidget* shown = multiLine_ ? static_cast<QWidget*>(plain_) : line_;
+    QWidget* shown = madeEditor();
     if (!shown || !textColor_.isValid()) return;
     QPalette p = shown->palette();
     p.setColor(QPalette::Text, textColor_);
@@ -216,8 +218,7 @@ void TextBox::applyColors() {
 void TextBox::setAccessibleLabel(const QString& name) {
     setAccessibleName(name);
     accessibleLabel_ = name;
-    if (line_) line_->setAccessibleName(name);
-    if (plain_) plain_->setAccessibleName(name);
+    if (QWidget* shown = madeEditor()) shown->setAccessibleName(name);
 }
 
 void TextBox::setLocked(bool locked) {
@@ -238,7 +239,7 @@ void TextBox::setDoubleClickSelectsAll(bool selectsAll) {
 void TextBox::applyDoubleClickSelectsAll() {
     delete selectAllOnDoubleClick_;  // a child of the editor, or null
     selectAllOnDoubleClick_ = nullptr;
-    QWidget* shown = multiLine_ ? static_cast<QWidget*>(plain_) : line_;
+    QWidget* shown = madeEditor();
     if (!doubleClickSelectsAll_ || !shown) return;
     selectAllOnDoubleClick_ = new DoubleClickSelectsAll(shown, [this] {
         if (line_) line_->selectAll();
@@ -251,8 +252,7 @@ void TextBox::applyDoubleClickSelectsAll() {
 void TextBox::changeEvent(QEvent* event) {
     QFrame::changeEvent(event);
     if (event->type() == QEvent::FontChange) {
-        if (line_) line_->setFont(font());
-        if (plain_) plain_->setFont(font());
+        if (QWidget* shown = madeEditor()) shown->setFont(font());
         applyTabStops();
     }
 }

@@ -56,6 +56,8 @@ protected:
 
 private:
     QPlainTextEdit* multiLineEditor();
+    // The editor if it exists yet, or null.
+    QWidget* madeEditor() const;
     void applyColors();
     void applyDoubleClickSelectsAll();
     void applyTabStops();

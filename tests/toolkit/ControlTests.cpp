@@ -231,11 +231,9 @@ QWidget* nextTabStop(QWidget* from) {
 // carries what the box was given and takes its place in the focus order.
 TEST(FocusOrder, AMultiLineEditorMadeWhenFirstShownTakesItsBoxsPlace) {
     QWidget window;
-    window.resize(400, 300);
     auto* first = new CheckBox(&window);
     first->setTabIndex(0);
     auto* page = new QWidget(&window);
-    page->resize(300, 200);
     page->hide();
     auto* box = new TextBox(page, true, TextBox::ScrollBars::Vertical);
     box->resize(200, 100);
