@@ -6,6 +6,7 @@
 #include <QtGlobal>
 #include <fontconfig/fontconfig.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "app/Assets.h"
@@ -46,6 +47,21 @@ bool registerDigitalSubstitute() {
     return true;
 }
 
+// The family to ask Qt for: the named one where it is installed, else the
+// stand-in installFontSubstitutes chose for it. A font asked for by a
+// missing name reaches its substitute only after Qt has had fontconfig
+// sort every installed font as a fallback for that name, once for each
+// style, about a millisecond each at start-up.
+QString installedOrStandIn(const char* family) {
+    const QString asked = QFont::substitute(QString::fromLatin1(family));
+    // Qt keeps substitutes in lower case: the installed family's own
+    // spelling is what a font's name should read.
+    const QStringList installed = QFontDatabase::families();
+    const auto spelled = std::find_if(installed.begin(), installed.end(), [&](const QString& name) {
+        return name.compare(asked, Qt::CaseInsensitive) == 0;
+    });
+    return spelled != installed.end() ? *spelled : asked;
+}
 }  // namespace
 
 FontConfigurationLoad::FontConfigurationLoad() {
@@ -89,7 +105,7 @@ void installFontSubstitutes(const FontAliases& aliases) {
 }
 
 QFont digitalFont(qreal points) {
-    QFont font(QString::fromLatin1(kDigitalFamily));
+    QFont font(installedOrStandIn(kDigitalFamily));
     font.setPointSizeF(points);
     font.setWeight(QFont::Bold);
     font.setItalic(true);
@@ -97,7 +113,7 @@ QFont digitalFont(qreal points) {
 }
 
 QFont tahomaFont(qreal points, bool bold) {
-    QFont font(QString::fromLatin1(kTahomaFamily));
+    QFont font(installedOrStandIn(kTahomaFamily));
     font.setPointSizeF(points);
     font.setWeight(bold ? QFont::Bold : QFont::Normal);
     return font;

@@ -8,8 +8,9 @@ namespace app {
 
 // The fonts the layout names. Neither comes with Linux: the digital font is
 // replaced by our own segment font, compiled in and registered from memory,
-// and Tahoma by the system's sans serif, through Qt's font substitution, so
-// the layout keeps its names. A machine that has either font uses it.
+// and Tahoma by the system's sans serif. The stand-ins are entered in Qt's
+// font substitutions, and the layout's fonts ask for them by their own
+// names. A machine that has either font uses it.
 inline constexpr const char* kDigitalFamily = "Let's go Digital";
 inline constexpr const char* kDigitalSubstitute = "Lumenfold Segments";
 inline constexpr const char* kTahomaFamily = "Tahoma";
@@ -49,9 +50,9 @@ private:
 // at start-up, before any window is made; calling it again changes nothing.
 void installFontSubstitutes(const FontAliases& aliases);
 
-// The digital read-out font: bold italic at the given size.
+// The digital read-out font, or its stand-in: bold italic at the given size.
 QFont digitalFont(qreal points);
-// Tahoma at the given size, normal or bold.
+// Tahoma, or its stand-in, at the given size, normal or bold.
 QFont tahomaFont(qreal points, bool bold);
 
 }  // namespace app
