@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QImageReader>
 #include <QPixmap>
+#include <QResource>
 
 // The resources live in a static library: make sure they are registered
 // before the first lookup.
@@ -44,8 +45,12 @@ QString picturePath(const char* path) {
 
 QByteArray resourceData(const char* path) {
     ensureRegistered();
-    QFile file(QString::fromLatin1(path));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    const QResource resource(QString::fromLatin1(path));
+    if (!resource.isValid()) return {};
+    // Compiled in as it is: used where it lies in the program, not copied.
+    if (resource.compressionAlgorithm() == QResource::NoCompression)
+        return QByteArray::fromRawData(reinterpret_cast<const char*>(resource.data()), resource.size());
+    return resource.uncompressedData();
 }
 
 QCursor handCursor() {

@@ -19,7 +19,8 @@ inline constexpr const char* kDigitalFontPath = ":/assets/LumenfoldSegments.ttf"
 QIcon windowIcon();
 // The resource path of a picture, for a control that reads it when first shown.
 QString picturePath(const char* path);
-// The bytes of a resource; empty when it cannot be read.
+// The bytes of a resource, kept where the program holds them unless they
+// are compressed; empty when it cannot be read.
 QByteArray resourceData(const char* path);
 // The pointing hand over the command buttons, with the hot spot its file
 // gives (the tip of the index finger).
