@@ -71,10 +71,8 @@ struct FontWanted {
     bool bold;
     bool italic;
 };
-// A font of the layout asks for the family it names, or, where that is not
-// installed, for the family standing in for it, by that family's own name:
-// asked for by a missing name, every new size would first send fontconfig
-// sorting all installed fonts as fallbacks for it.
+// A layout font asks for an installed family: the one it names, or its stand-in
+// (a missing name costs a fontconfig fallback sort for every new size).
 void expectNamedOrStandIn(const QFont& font, const char* named) {
     const QString family = font.family();
     EXPECT_TRUE(QFontDatabase::families().contains(family)) << family.toStdString() << " is not installed";
