@@ -14,10 +14,19 @@
 namespace app {
 
 namespace {
-// Whether `family` is one of the installed families itself. Unlike
-// QFontDatabase::hasFamily it does not ask fontconfig what the name is an
-// alias of, a search that costs about a millisecond a name at start-up.
-bool installedFamily(const QString& family) { return QFontDatabase::families().contains(family, Qt::CaseInsensitive); }
+// The installed family `family` names, in the font database's own
+// spelling, or an empty string. Unlike QFontDatabase::hasFamily it does not
+// ask fontconfig what the name is an alias of, a search that costs about a
+// millisecond a name at start-up.
+QString installedSpelling(const QString& family) {
+    const QStringList installed = QFontDatabase::families();
+    const auto found = std::find_if(installed.begin(), installed.end(), [&](const QString& name) {
+        return name.compare(family, Qt::CaseInsensitive) == 0;
+    });
+    return found != installed.end() ? *found : QString();
+}
+
+bool installedFamily(const QString& family) { return !installedSpelling(family).isEmpty(); }
 
 // The first family after fontconfig's substitution rules, as Qt's own
 // alias resolution takes it.
@@ -51,16 +60,12 @@ bool registerDigitalSubstitute() {
 // stand-in installFontSubstitutes chose for it. A font asked for by a
 // missing name reaches its substitute only after Qt has had fontconfig
 // sort every installed font as a fallback for that name, once for each
-// style, about a millisecond each at start-up.
+// style: about a millisecond in all at start-up.
 QString installedOrStandIn(const char* family) {
+    // Qt keeps substitutes in lower case: a font's name reads as installed.
     const QString asked = QFont::substitute(QString::fromLatin1(family));
-    // Qt keeps substitutes in lower case: the installed family's own
-    // spelling is what a font's name should read.
-    const QStringList installed = QFontDatabase::families();
-    const auto spelled = std::find_if(installed.begin(), installed.end(), [&](const QString& name) {
-        return name.compare(asked, Qt::CaseInsensitive) == 0;
-    });
-    return spelled != installed.end() ? *spelled : asked;
+    const QString spelled = installedSpelling(asked);
+    return spelled.isEmpty() ? asked : spelled;
 }
 }  // namespace
 
