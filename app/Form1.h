@@ -29,8 +29,9 @@ namespace app {
 struct Platform;
 
 // The controls of the main window while it is loaded, null while it is
-// not. Held as one value, so that an unload resets every one of them and a
-// control added here cannot be left dangling.
+// not; those of the Legend and About tabs exist once their tab has first
+// been opened. Held as one value, so that an unload resets every one of
+// them and a control added here cannot be left dangling.
 struct Form1Controls {
     toolkit::TabControl* SSTTab0 = nullptr;
     toolkit::TextBox* txtStatus2 = nullptr;
@@ -87,6 +88,9 @@ protected:
     void Qor_Click();
 
 private:
+    void createLegendTab(QWidget& page);
+    void createAboutTab(QWidget& page);
+
     Platform& platform_;
     // The Internet transfer control; an empty one fails its step with
     // "Object required", as every other missing service does.

@@ -145,8 +145,16 @@ void Form1::createControls(QWidget& window) {
     SSTTab0->setTabIndex(0);
     SSTTab0->setAccessibleName(QStringLiteral("Sections"));
     QWidget* wanLan = SSTTab0->addTab(QStringLiteral("WAN LAN"));
-    QWidget* legend = SSTTab0->addTab(QStringLiteral("Legend"));
-    QWidget* about = SSTTab0->addTab(QStringLiteral("About / Help"));
+    // The other two tabs are made when first opened, and their controls
+    // then join the window's focus order.
+    const auto later = [this, &window](void (Form1::*create)(QWidget&)) {
+        return [this, &window, create](QWidget& page) {
+            (this->*create)(page);
+            toolkit::orderFocusByTabIndex(window);
+        };
+    };
+    SSTTab0->addTab(QStringLiteral("Legend"), later(&Form1::createLegendTab));
+    SSTTab0->addTab(QStringLiteral("About / Help"), later(&Form1::createAboutTab));
 
     // Beyond the right edge of the client area: visible, yet never seen.
     txtStatus2 = new toolkit::TextBox(&window);
@@ -196,53 +204,6 @@ void Form1::createControls(QWidget& window) {
     LAN = readout(wanLan, 2280, 1090, menuTextColor(), 2, QStringLiteral("Your Lan Ip Is:"));
     txtStatus = readout(wanLan, 5280, 600, kBlack, 3, QStringLiteral("Online Status:"));
 
-    // Tab "Legend": the picture, then the captions over it.
-    Image1 = new toolkit::Image(legend);
-    Image1->Move(0, 360, 5580, 2670);
-    Image1->setPicture(picturePath(kLegendPicturePath));
-    Image1->setAccessibleName(QStringLiteral("Legend"));
-    Image1->setAccessibleDescription(
-        QStringLiteral("Four lamp bars. Modem only: green Online, yellow WAN Only. Modem and router: green Online, "
-                       "yellow LAN /WAN. Router only: yellow LAN Only, red Offline. Offline: red Offline."));
-    const auto legendLabel = [&](const QString& caption, float left, float top, float width, int tabIndex) {
-        auto* label = new toolkit::Label(legend);
-        label->Move(left, top, width, 240);
-        label->setFont(legendFont());
-        label->setForeColor(kDarkGreen);
-        label->setAlignment(Qt::AlignCenter);
-        label->setCaption(caption);
-        label->setAutoSize(true);
-        label->setTabIndex(tabIndex);
-        label->setAccessibleName(caption);
-        return label;
-    };
-    lblYourOnline[0] = legendLabel(QStringLiteral("Your online with modem only."), 1320, 520, 2955, 19);
-    lblYourOnline[1] = legendLabel(QStringLiteral("Your online with modem and router."), 960, 1120, 3615, 20);
-    lblYourOffline[0] = legendLabel(QStringLiteral("Your offline connected to router only."), 720, 1720, 4140, 21);
-    lblYourOffline[1] = legendLabel(QStringLiteral("Your offline."), 2040, 2320, 1380, 22);
-
-    // Tab "About / Help": the text, the emblem over its upper right part,
-    // the home-page strip at the bottom.
-    txtText1 = new toolkit::TextBox(about, true, toolkit::TextBox::ScrollBars::Vertical);
-    txtText1->Move(0, 360, 5490, 2400);
-    txtText1->setColors(kGreen, kBlack);
-    txtText1->setText(aboutText());
-    txtText1->setTabIndex(11);
-    txtText1->setAccessibleLabel(QStringLiteral("About / Help"));
-    Picture4 = new toolkit::PictureBox(about);
-    Picture4->Move(4320, 360, 900, 825);
-    Picture4->setBackColor(kBlack);
-    Picture4->setBorder(false);
-    Picture4->setPicture(picturePath(kEmblemPath));
-    Picture4->setTabIndex(13);
-    Picture4->setAccessibleName(QStringLiteral("Emblem"));
-    Qor = new toolkit::CommandButton(about);
-    Qor->Move(0, 2740, 5535, 240);
-    Qor->setCaption(QStringLiteral("Visit Tarnwick at ") + QString::fromLatin1(kHomePageUrl));
-    Qor->setToolTip(QStringLiteral("Click to visit Tarnwick"));
-    Qor->setTabIndex(12);
-    Qor->setAccessibleName(Qor->Caption());
-
     // The status text is never shown: the lamp bar's caption carries it for
     // a listener, and it is announced as it is set.
     auto* announcer = new toolkit::Announcer(&window);
@@ -258,6 +219,57 @@ void Form1::createControls(QWidget& window) {
     bind(chkAdp, &toolkit::CheckBox::Click, [this] { chkAdp_Click(); });
     bind(chkReload, &toolkit::CheckBox::Click, [this] { chkReload_Click(); });
     bind(WAN2, &toolkit::Label::Click, [this] { WAN2_Click(); });
+}
+
+// Tab "Legend": the picture, then the captions over it.
+void Form1::createLegendTab(QWidget& legend) {
+    Image1 = new toolkit::Image(&legend);
+    Image1->Move(0, 360, 5580, 2670);
+    Image1->setPicture(picturePath(kLegendPicturePath));
+    Image1->setAccessibleName(QStringLiteral("Legend"));
+    Image1->setAccessibleDescription(
+        QStringLiteral("Four lamp bars. Modem only: green Online, yellow WAN Only. Modem and router: green Online, "
+                       "yellow LAN /WAN. Router only: yellow LAN Only, red Offline. Offline: red Offline."));
+    const auto legendLabel = [&legend](const QString& caption, float left, float top, float width, int tabIndex) {
+        auto* label = new toolkit::Label(&legend);
+        label->Move(left, top, width, 240);
+        label->setFont(legendFont());
+        label->setForeColor(kDarkGreen);
+        label->setAlignment(Qt::AlignCenter);
+        label->setCaption(caption);
+        label->setAutoSize(true);
+        label->setTabIndex(tabIndex);
+        label->setAccessibleName(caption);
+        return label;
+    };
+    lblYourOnline[0] = legendLabel(QStringLiteral("Your online with modem only."), 1320, 520, 2955, 19);
+    lblYourOnline[1] = legendLabel(QStringLiteral("Your online with modem and router."), 960, 1120, 3615, 20);
+    lblYourOffline[0] = legendLabel(QStringLiteral("Your offline connected to router only."), 720, 1720, 4140, 21);
+    lblYourOffline[1] = legendLabel(QStringLiteral("Your offline."), 2040, 2320, 1380, 22);
+}
+
+// Tab "About / Help": the text, the emblem over its upper right part, the
+// home-page strip at the bottom.
+void Form1::createAboutTab(QWidget& about) {
+    txtText1 = new toolkit::TextBox(&about, true, toolkit::TextBox::ScrollBars::Vertical);
+    txtText1->Move(0, 360, 5490, 2400);
+    txtText1->setColors(kGreen, kBlack);
+    txtText1->setText(aboutText());
+    txtText1->setTabIndex(11);
+    txtText1->setAccessibleLabel(QStringLiteral("About / Help"));
+    Picture4 = new toolkit::PictureBox(&about);
+    Picture4->Move(4320, 360, 900, 825);
+    Picture4->setBackColor(kBlack);
+    Picture4->setBorder(false);
+    Picture4->setPicture(picturePath(kEmblemPath));
+    Picture4->setTabIndex(13);
+    Picture4->setAccessibleName(QStringLiteral("Emblem"));
+    Qor = new toolkit::CommandButton(&about);
+    Qor->Move(0, 2740, 5535, 240);
+    Qor->setCaption(QStringLiteral("Visit Tarnwick at ") + QString::fromLatin1(kHomePageUrl));
+    Qor->setToolTip(QStringLiteral("Click to visit Tarnwick"));
+    Qor->setTabIndex(12);
+    Qor->setAccessibleName(Qor->Caption());
     bind(Qor, &toolkit::CommandButton::Click, [this] { Qor_Click(); });
 }
 

@@ -8,6 +8,8 @@
 #include <QShortcut>
 #include <QTimer>
 
+#include <utility>
+
 #include "toolkit/Accessibility.h"
 
 namespace toolkit {
@@ -40,23 +42,34 @@ void TabControl::stepTabFromKeyboard(int step) {
     setFocus(Qt::ShortcutFocusReason);
 }
 
-QWidget* TabControl::addTab(const QString& caption) {
+QWidget* TabControl::addTab(const QString& caption, std::function<void(QWidget& page)> fill) {
     auto* page = new QWidget(this);
     // Known as a page before anything asks assistive technology about it.
     pages_.push_back(page);
+    fills_.push_back(std::move(fill));
     captions_.push_back(caption);
     page->setGeometry(rect());
     page->setVisible(pages_.size() == 1);
     page->setAccessibleName(caption);
     if (current_ < 0) current_ = 0;
+    if (current_ == Tabs() - 1) fillPage(current_);
     describeSelection();
     update();
     return page;
 }
 
+void TabControl::fillPage(int index) {
+    // Taken out first: whatever the page's controls do as they are made,
+    // they are made once.
+    const auto make = std::exchange(fills_[static_cast<std::size_t>(index)], {});
+    if (make) make(*pages_[static_cast<std::size_t>(index)]);
+}
+
 void TabControl::setTab(int index) {
     if (index < 0 || index >= Tabs() || index == current_) return;
     const int previous = current_;
+    // Made while the page is still hidden, so its controls show with it.
+    fillPage(index);
     // Show the new page before hiding the old one, so focus never falls
     // out of the window in between.
     pages_[static_cast<std::size_t>(index)]->setVisible(true);

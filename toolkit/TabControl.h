@@ -5,6 +5,7 @@
 #include <QRect>
 #include <QString>
 #include <QWidget>
+#include <functional>
 #include <vector>
 
 #include "toolkit/Control.h"
@@ -16,12 +17,16 @@ namespace toolkit {
 // controls are relative to the tab control itself; only the selected tab's
 // page is shown. Ctrl+Tab and Ctrl+PageDown select the next tab,
 // Ctrl+Shift+Tab and Ctrl+PageUp the previous one, from anywhere inside.
+// A tab may make its controls only when it is first selected: most tabs
+// of a dialog are never opened, and one nobody opens then costs nothing.
 class TabControl : public Control<QWidget> {
     Q_OBJECT
 public:
     explicit TabControl(QWidget* parent);
 
-    QWidget* addTab(const QString& caption);
+    // A tab with `fill` gets its controls from it the first time the tab
+    // is selected, or at once when it is the tab shown at creation.
+    QWidget* addTab(const QString& caption, std::function<void(QWidget& page)> fill = {});
     int Tabs() const { return static_cast<int>(pages_.size()); }
     int Tab() const { return current_; }
     void setTab(int index);
@@ -51,7 +56,10 @@ protected:
 private:
     void describeSelection();
     void stepTabFromKeyboard(int step);
+    void fillPage(int index);
     std::vector<QWidget*> pages_;
+    // What is still to be made on each page; empty once it is made.
+    std::vector<std::function<void(QWidget&)>> fills_;
     std::vector<QString> captions_;
     int current_ = -1;
     int tabHeight_ = 20;

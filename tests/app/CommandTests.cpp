@@ -158,6 +158,7 @@ void pressForAssistiveTechnology(QWidget* control) {
 
 TEST_F(Commands, AssistiveTechnologyCannotPressACommandTheUserCannotSee) {
     app.start(form);
+    testing_support::openEveryTab(*form.SSTTab0);
     ASSERT_TRUE(gatheringShown());
     pressForAssistiveTechnology(form.chkAdp);
     pressForAssistiveTechnology(form.chkReload);

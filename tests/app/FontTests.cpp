@@ -31,7 +31,7 @@ public:
     using Form1::Form1;
 
 protected:
-    void Form_Load() override {}
+    void Form_Load() override { testing_support::openEveryTab(*SSTTab0); }
 };
 
 // One character drawn on its own, white on black, its pen position at the

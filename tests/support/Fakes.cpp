@@ -93,4 +93,9 @@ void flushDeletions() {
     QCoreApplication::processEvents();
 }
 
+void openEveryTab(toolkit::TabControl& tabs) {
+    for (int tab = 1; tab < tabs.Tabs(); ++tab) tabs.setTab(tab);
+    tabs.setTab(0);
+}
+
 }  // namespace testing_support

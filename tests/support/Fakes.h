@@ -111,4 +111,8 @@ std::string readText(const std::string& path);
 // Delivers the deferred deletions of unloaded windows.
 void flushDeletions();
 
+// Opens each tab once, as a user looking through the window would, and
+// comes back to the first; a tab makes its controls when first opened.
+void openEveryTab(toolkit::TabControl& tabs);
+
 }  // namespace testing_support

@@ -147,6 +147,29 @@ TEST(TabControl, OnlyTheSelectedPageShowsAndControlsKeepTheirOwnVisible) {
     EXPECT_EQ(second->geometry(), tabs.rect()) << "positions are relative to the tab control";
 }
 
+TEST(TabControl, APageIsFilledOnceWhenFirstSelectedAndItsControlsShowWithIt) {
+    QWidget window;
+    TabControl tabs(&window);
+    tabs.Move(0, 0, 5535, 3015);
+    int firstFills = 0, secondFills = 0;
+    QWidget* made = nullptr;
+    tabs.addTab(QStringLiteral("A"), [&](QWidget&) { ++firstFills; });
+    tabs.addTab(QStringLiteral("B"), [&](QWidget& page) {
+        ++secondFills;
+        made = new Label(&page);
+    });
+    EXPECT_EQ(firstFills, 1) << "the tab shown at creation is filled at once";
+    window.show();
+    EXPECT_EQ(secondFills, 0);
+    tabs.setTab(1);
+    ASSERT_NE(made, nullptr);
+    EXPECT_TRUE(made->isVisible()) << "made on a page already shown, it would stay hidden";
+    tabs.setTab(0);
+    tabs.setTab(1);
+    EXPECT_EQ(secondFills, 1);
+    EXPECT_EQ(firstFills, 1);
+}
+
 TEST(TabControl, AClickOnTheHeaderReachesItThroughThePageAndArrowsSwitchTabs) {
     QWidget window;
     TabControl tabs(&window);
