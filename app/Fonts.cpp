@@ -114,6 +114,7 @@ QFont digitalFont(qreal points) {
     font.setPointSizeF(points);
     font.setWeight(QFont::Bold);
     font.setItalic(true);
+    font.setStyleStrategy(QFont::PreferNoShaping);
     return font;
 }
 
@@ -121,6 +122,7 @@ QFont tahomaFont(qreal points, bool bold) {
     QFont font(installedOrStandIn(kTahomaFamily));
     font.setPointSizeF(points);
     font.setWeight(bold ? QFont::Bold : QFont::Normal);
+    font.setStyleStrategy(QFont::PreferNoShaping);
     return font;
 }
 

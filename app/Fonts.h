@@ -50,6 +50,12 @@ private:
 // at start-up, before any window is made; calling it again changes nothing.
 void installFontSubstitutes(const FontAliases& aliases);
 
+// The layout's two fonts. Text in them is set from the glyphs' own hinted
+// advances and the face's kerning pairs, without OpenType shaping, wherever
+// its script does not need it (the addresses, captions and About text are
+// Latin; a script that needs shaping still gets it), as the layout's own
+// platform draws text. Shaping them cost some 0.8 MB of the shaper's code
+// and tables, for text that shaping leaves as it is.
 // The digital read-out font, or its stand-in: bold italic at the given size.
 QFont digitalFont(qreal points);
 // Tahoma, or its stand-in, at the given size, normal or bold.

@@ -18,6 +18,8 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <optional>
+#include <utility>
+#include <vector>
 
 #include "app/Fonts.h"
 #include "app/Form1.h"
@@ -447,11 +449,13 @@ TEST_F(Layout, TheDigitalFontIsSubstitutedAndEveryCaptionFitsItsPlace) {
     EXPECT_LE(button.horizontalAdvance(form.Qor->Caption()), form.window()->width() - 8);
     for (toolkit::CheckBox* check : {form.chkstatus, form.chkAdp, form.chkReload})
         EXPECT_LE(QFontMetrics(check->font()).horizontalAdvance(check->Caption()), check->width() - 6);
-    // The captions the refresh cycle gives the lamps fit them too.
-    for (const char* caption : {"Online", "WAN/LAN", "Offline", "LAN Only", "WAN Only"})
-        EXPECT_LE(QFontMetrics(form.chkred->font()).horizontalAdvance(QString::fromLatin1(caption)),
-                  form.chkred->width() - 6)
-            << caption;
+    // The captions the refresh cycle gives each lamp fit it too.
+    const std::pair<toolkit::CheckBox*, std::vector<const char*>> lampCaptions[] = {
+        {form.chkgreen, {"Online"}}, {form.chkyellow, {"LAN Only", "WAN/LAN", "WAN Only"}}, {form.chkred, {"Offline"}}};
+    for (const auto& [lamp, captions] : lampCaptions)
+        for (const char* caption : captions)
+            EXPECT_LE(QFontMetrics(lamp->font()).horizontalAdvance(QString::fromLatin1(caption)), lamp->width() - 6)
+                << caption;
 }
 
 TEST_F(Layout, TheAboutTextIsExact) {
