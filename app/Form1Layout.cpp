@@ -145,16 +145,9 @@ void Form1::createControls(QWidget& window) {
     SSTTab0->setTabIndex(0);
     SSTTab0->setAccessibleName(QStringLiteral("Sections"));
     QWidget* wanLan = SSTTab0->addTab(QStringLiteral("WAN LAN"));
-    // The other two tabs are made when first opened, and their controls
-    // then join the window's focus order.
-    const auto later = [this, &window](void (Form1::*create)(QWidget&)) {
-        return [this, &window, create](QWidget& page) {
-            (this->*create)(page);
-            toolkit::orderFocusByTabIndex(window);
-        };
-    };
-    SSTTab0->addTab(QStringLiteral("Legend"), later(&Form1::createLegendTab));
-    SSTTab0->addTab(QStringLiteral("About / Help"), later(&Form1::createAboutTab));
+    // The other two tabs are made when first opened.
+    SSTTab0->addTab(QStringLiteral("Legend"), [this](QWidget& page) { createLegendTab(page); });
+    SSTTab0->addTab(QStringLiteral("About / Help"), [this](QWidget& page) { createAboutTab(page); });
 
     // Beyond the right edge of the client area: visible, yet never seen.
     txtStatus2 = new toolkit::TextBox(&window);

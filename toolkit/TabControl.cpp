@@ -58,18 +58,20 @@ QWidget* TabControl::addTab(const QString& caption, std::function<void(QWidget& 
     return page;
 }
 
-void TabControl::fillPage(int index) {
+bool TabControl::fillPage(int index) {
     // Taken out first: whatever the page's controls do as they are made,
     // they are made once.
     const auto make = std::exchange(fills_[static_cast<std::size_t>(index)], {});
     if (make) make(*pages_[static_cast<std::size_t>(index)]);
+    return static_cast<bool>(make);
 }
 
 void TabControl::setTab(int index) {
     if (index < 0 || index >= Tabs() || index == current_) return;
     const int previous = current_;
-    // Made while the page is still hidden, so its controls show with it.
-    fillPage(index);
+    // Made while the page is still hidden, so its controls show with it,
+    // and given their places in the window's focus order.
+    if (fillPage(index)) orderFocusByTabIndex(*window());
     // Show the new page before hiding the old one, so focus never falls
     // out of the window in between.
     pages_[static_cast<std::size_t>(index)]->setVisible(true);

