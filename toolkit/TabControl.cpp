@@ -49,10 +49,11 @@ QWidget* TabControl::addTab(const QString& caption, std::function<void(QWidget& 
     fills_.push_back(std::move(fill));
     captions_.push_back(caption);
     page->setGeometry(rect());
-    page->setVisible(pages_.size() == 1);
+    const bool shownAtCreation = pages_.size() == 1;
+    page->setVisible(shownAtCreation);
     page->setAccessibleName(caption);
     if (current_ < 0) current_ = 0;
-    if (current_ == Tabs() - 1) fillPage(current_);
+    if (shownAtCreation) fillPage(0);
     describeSelection();
     update();
     return page;
