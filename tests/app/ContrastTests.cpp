@@ -25,9 +25,11 @@
 #include "app/Fonts.h"
 #include "adapters/Form2.h"
 #include "app/Form1.h"
+#include "tests/app/CreatedForm1.h"
 #include "tests/support/Fakes.h"
 
 using testing_support::FakePlatform;
+using testing_support::CreatedForm1;
 using testing_support::flushDeletions;
 using testing_support::RecordingPresenter;
 
@@ -112,14 +114,6 @@ QPalette highContrast() {
     p.setColor(QPalette::HighlightedText, QColor(0, 0, 0));
     return p;
 }
-
-class CreatedForm1 : public app::Form1 {
-public:
-    using Form1::Form1;
-
-protected:
-    void Form_Load() override {}
-};
 
 struct Legibility : ::testing::TestWithParam<std::string> {
     static void SetUpTestSuite() { app::installFontSubstitutes(app::resolveFontAliases()); }

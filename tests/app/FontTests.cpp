@@ -20,19 +20,13 @@
 #include "app/Assets.h"
 #include "app/Fonts.h"
 #include "app/Form1.h"
+#include "tests/app/CreatedForm1.h"
 #include "tests/support/Fakes.h"
 
 namespace {
 
+using testing_support::CreatedForm1;
 using testing_support::flushDeletions;
-
-class CreatedForm1 : public app::Form1 {
-public:
-    using Form1::Form1;
-
-protected:
-    void Form_Load() override { testing_support::openEveryTab(*SSTTab0); }
-};
 
 // One character drawn on its own, white on black, its pen position at the
 // left edge: the grey level of a device pixel is its ink.

@@ -24,26 +24,18 @@
 #include "app/Fonts.h"
 #include "app/Form1.h"
 #include "app/Identity.h"
+#include "tests/app/CreatedForm1.h"
 #include "tests/support/Fakes.h"
 #include "toolkit/SystemColors.h"
 #include "toolkit/Twips.h"
 
 using testing_support::FakePlatform;
+using testing_support::CreatedForm1;
 using testing_support::flushDeletions;
 using testing_support::RecordingPresenter;
 using toolkit::toPixels;
 
 namespace {
-
-// The window exactly as the layout makes it, each tab opened once, before
-// start-up hides anything.
-class CreatedForm1 : public app::Form1 {
-public:
-    using Form1::Form1;
-
-protected:
-    void Form_Load() override { testing_support::openEveryTab(*SSTTab0); }
-};
 
 struct Layout : ::testing::Test {
     static void SetUpTestSuite() { app::installFontSubstitutes(app::resolveFontAliases()); }
