@@ -28,8 +28,8 @@
 #include "tests/app/CreatedForm1.h"
 #include "tests/support/Fakes.h"
 
-using testing_support::FakePlatform;
 using testing_support::CreatedForm1;
+using testing_support::FakePlatform;
 using testing_support::flushDeletions;
 using testing_support::RecordingPresenter;
 

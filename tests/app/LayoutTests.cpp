@@ -29,8 +29,8 @@
 #include "toolkit/SystemColors.h"
 #include "toolkit/Twips.h"
 
-using testing_support::FakePlatform;
 using testing_support::CreatedForm1;
+using testing_support::FakePlatform;
 using testing_support::flushDeletions;
 using testing_support::RecordingPresenter;
 using toolkit::toPixels;
